@@ -1,0 +1,44 @@
+#pragma once
+// Wake times of one periodic source. Exactly one tick thread records; other
+// threads read the count at any time and the times once the source has stopped.
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace bench {
+
+// CLOCK_MONOTONIC in nanoseconds: the clock the timer loops sleep on, and
+// shared by all processes, so a child's timestamps compare with ours.
+inline std::int64_t monotonicNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+class TickLog {
+ public:
+  explicit TickLog(std::size_t capacity) : FWakes(capacity) {}
+
+  // Stores the time of a wake; false once full, so the caller stops its work.
+  bool record(std::int64_t wakeNs) {
+    const std::size_t n = FCount.load(std::memory_order_relaxed);
+    if (n == FWakes.size()) return false;
+    FWakes[n] = wakeNs;
+    FCount.store(n + 1, std::memory_order_release);
+    return true;
+  }
+
+  std::size_t size() const { return FCount.load(std::memory_order_acquire); }
+  bool full() const { return size() == FWakes.size(); }
+  std::span<const std::int64_t> wakes() const { return {FWakes.data(), size()}; }
+
+ private:
+  std::vector<std::int64_t> FWakes;
+  std::atomic<std::size_t> FCount{0};
+};
+
+}  // namespace bench
