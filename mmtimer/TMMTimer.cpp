@@ -1,0 +1,103 @@
+#include "TMMTimer.h"
+
+#include "MessageBox.h"
+
+namespace {
+
+constexpr const char* kCapsFailed = "fails to return the timer device capabilities";
+constexpr const char* kPeriodFailed = "resolution specified in FResolution is out of range";
+constexpr const char* kEventFailed = "fails to create timer event";
+
+// The service's documented range, used when it could not report its own.
+constexpr TimerCaps kFallbackCaps{1, 1'000'000};
+
+void ShowError(const char* text)
+{
+    MessageBoxA(text, "TMMTimer Error");
+}
+
+}  // namespace
+
+TMMTimer::TMMTimer()
+{
+    if (timeGetDevCaps(&FTimeCaps, sizeof(FTimeCaps)) != TIMERR_NOERROR) {
+        FTimeCaps = kFallbackCaps;
+        ShowError(kCapsFailed);
+    }
+    if (timeBeginPeriod(FResolution) != TIMERR_NOERROR)
+        ShowError(kPeriodFailed);
+}
+
+TMMTimer::~TMMTimer()
+{
+    SetEnabled(false);
+    if (timeEndPeriod(FResolution) != TIMERR_NOERROR)
+        ShowError(kPeriodFailed);
+}
+
+bool TMMTimer::Enabled() const
+{
+    return FEnabled;
+}
+
+void TMMTimer::SetEnabled(bool value)
+{
+    if (value) {
+        if (FTimerID != 0)
+            return;
+        FTimerID = timeSetEvent(FInterval, FResolution, &TimerProc,
+                                reinterpret_cast<std::uintptr_t>(this), TIME_PERIODIC);
+        // Enabled only with a live event, so a caller that reads it to decide can start again.
+        if (FTimerID == 0)
+            ShowError(kEventFailed);
+        else
+            FEnabled = true;
+    } else if (FTimerID != 0) {
+        // The kill waits for a tick in flight, so the handler's state may go right after.
+        timeKillEvent(FTimerID);
+        FTimerID = 0;
+        FEnabled = false;
+    }
+}
+
+unsigned TMMTimer::Interval() const
+{
+    return FInterval;
+}
+
+void TMMTimer::SetInterval(unsigned value)
+{
+    FInterval = value;
+}
+
+unsigned TMMTimer::Resolution() const
+{
+    return FResolution;
+}
+
+void TMMTimer::SetResolution(unsigned value)
+{
+    if (timeEndPeriod(FResolution) != TIMERR_NOERROR)
+        ShowError(kPeriodFailed);
+    if (value < FTimeCaps.wPeriodMin)
+        FResolution = FTimeCaps.wPeriodMin;
+    else if (value > FTimeCaps.wPeriodMax)
+        FResolution = FTimeCaps.wPeriodMax;
+    else
+        FResolution = value;
+    if (timeBeginPeriod(FResolution) != TIMERR_NOERROR)
+        ShowError(kPeriodFailed);
+}
+
+void TMMTimer::SetOnTimer(std::function<void()> handler)
+{
+    FOnTimer = std::move(handler);
+}
+
+void TMMTimer::TimerProc(TimerEventId, std::uint32_t, std::uintptr_t user, std::uintptr_t,
+                         std::uintptr_t)
+{
+    const auto* timer = reinterpret_cast<const TMMTimer*>(user);
+    if (timer->FOnTimer)
+        timer->FOnTimer();
+}

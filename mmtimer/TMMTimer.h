@@ -1,0 +1,39 @@
+#pragma once
+
+// Periodic tick source over the timer service, shaped like the toolkit's timer.
+// Its owner constructs, configures, starts, stops and destroys it on one thread;
+// the handler runs on the service's thread, which the owner must make safe.
+
+#include "TimerService.h"
+
+#include <cstdint>
+#include <functional>
+
+class TMMTimer {
+public:
+    TMMTimer();
+    ~TMMTimer();
+    TMMTimer(const TMMTimer&) = delete;
+    TMMTimer& operator=(const TMMTimer&) = delete;
+
+    bool Enabled() const;
+    void SetEnabled(bool value);
+    // A new interval applies from the next start.
+    unsigned Interval() const;
+    void SetInterval(unsigned value);
+    unsigned Resolution() const;
+    void SetResolution(unsigned value);
+    // Assign before enabling: a running event reads the handler without a lock.
+    void SetOnTimer(std::function<void()> handler);
+
+private:
+    static void TimerProc(TimerEventId timerId, std::uint32_t message, std::uintptr_t user,
+                          std::uintptr_t reserved1, std::uintptr_t reserved2);
+
+    std::uint32_t FTimerID = 0;
+    bool FEnabled = false;
+    std::uint32_t FInterval = 1000;
+    std::uint32_t FResolution = 5;
+    TimerCaps FTimeCaps{};
+    std::function<void()> FOnTimer;
+};

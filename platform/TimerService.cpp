@@ -1,0 +1,226 @@
+#include "TimerService.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <time.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+using std::chrono::milliseconds;
+using std::chrono::nanoseconds;
+
+namespace {
+
+constexpr TimerCaps kCaps{1, 1'000'000};
+
+// Longest time a kill from another thread waits for a sleeping event thread to
+// notice it; long periods are slept in slices of this length.
+constexpr nanoseconds kStopPoll = milliseconds(5);
+
+bool InRange(std::uint32_t ms)
+{
+    return ms >= kCaps.wPeriodMin && ms <= kCaps.wPeriodMax;
+}
+
+nanoseconds MonotonicNow()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::chrono::seconds(now.tv_sec) + nanoseconds(now.tv_nsec);
+}
+
+// False only when the kernel refuses the deadline; a signal merely resumes the sleep.
+bool SleepUntil(nanoseconds deadline)
+{
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(deadline);
+    const timespec until{static_cast<time_t>(seconds.count()),
+                         static_cast<long>((deadline - seconds).count())};
+    int rc = 0;
+    do {
+        rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
+    } while (rc == EINTR);
+    return rc == 0;
+}
+
+struct Event {
+    TimerEventId id = 0;
+    TimerCallback callback = nullptr;
+    std::uintptr_t user = 0;
+    nanoseconds period{};
+    std::atomic<bool> stopping{false};
+    std::thread thread;
+};
+
+// Body of an event's thread. It shares ownership of the event, so a self-killed
+// event detached from its killer still has its state until this returns.
+void RunEvent(std::shared_ptr<Event> event, nanoseconds firstDeadline)
+{
+    RaiseTimerThreadPriority();
+    nanoseconds deadline = firstDeadline;
+    while (!event->stopping.load()) {
+        const nanoseconds wake = std::min(deadline, MonotonicNow() + kStopPoll);
+        if (!SleepUntil(wake))
+            break;  // ticking on would spin
+        if (wake < deadline || event->stopping.load())
+            continue;
+        event->callback(event->id, 0, event->user, 0, 0);
+        deadline = NextDeadline(deadline, event->period, MonotonicNow());
+    }
+}
+
+// Ends an extracted event: waits for its thread, unless the caller is that thread
+// (a callback killing its own event), which then ends as soon as the callback returns.
+void Stop(Event& event)
+{
+    event.stopping.store(true);
+    if (event.thread.get_id() == std::this_thread::get_id())
+        event.thread.detach();
+    else
+        event.thread.join();
+}
+
+struct Service {
+    std::mutex mutex;
+    std::map<TimerEventId, std::shared_ptr<Event>> events;
+    std::map<std::uint32_t, int> periodRequests;
+    TimerEventId lastId = 0;
+
+    // Events still alive at exit must not outlive the code their callbacks run.
+    ~Service()
+    {
+        decltype(events) remaining;
+        {
+            std::lock_guard lock(mutex);
+            remaining.swap(events);
+        }
+        for (auto& entry : remaining)
+            Stop(*entry.second);
+    }
+
+    // Ids only come round again after 2^32 events, and never while still in use.
+    TimerEventId NewId()
+    {
+        do {
+            ++lastId;
+        } while (lastId == 0 || events.contains(lastId));
+        return lastId;
+    }
+};
+
+Service& TheService()
+{
+    static Service service;
+    return service;
+}
+
+}  // namespace
+
+TimerResult timeGetDevCaps(TimerCaps* caps, std::uint32_t size)
+{
+    if (caps == nullptr || size != sizeof(TimerCaps))
+        return TIMERR_FAILED;
+    *caps = kCaps;
+    return TIMERR_NOERROR;
+}
+
+// Linux timers are high-resolution already: a period request is bookkeeping only,
+// kept so that callers which do not balance their requests are told so.
+TimerResult timeBeginPeriod(std::uint32_t period)
+{
+    if (!InRange(period))
+        return TIMERR_FAILED;
+    Service& service = TheService();
+    std::lock_guard lock(service.mutex);
+    ++service.periodRequests[period];
+    return TIMERR_NOERROR;
+}
+
+TimerResult timeEndPeriod(std::uint32_t period)
+{
+    Service& service = TheService();
+    std::lock_guard lock(service.mutex);
+    const auto request = service.periodRequests.find(period);
+    if (request == service.periodRequests.end())
+        return TIMERR_FAILED;
+    if (--request->second == 0)
+        service.periodRequests.erase(request);
+    return TIMERR_NOERROR;
+}
+
+TimerEventId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, TimerCallback callback,
+                          std::uintptr_t user, std::uint32_t flags)
+{
+    if (!InRange(delay) || !InRange(resolution) || callback == nullptr || flags != TIME_PERIODIC)
+        return 0;
+    auto event = std::make_shared<Event>();
+    event->callback = callback;
+    event->user = user;
+    event->period = milliseconds(delay);
+    const nanoseconds firstDeadline = MonotonicNow() + event->period;
+
+    Service& service = TheService();
+    // Held while the thread starts, so a kill from its first callback sees `thread` set.
+    std::lock_guard lock(service.mutex);
+    event->id = service.NewId();
+    try {
+        event->thread = std::thread(RunEvent, event, firstDeadline);
+    } catch (const std::system_error&) {
+        return 0;
+    }
+    service.events.emplace(event->id, event);
+    return event->id;
+}
+
+TimerResult timeKillEvent(TimerEventId id)
+{
+    std::shared_ptr<Event> event;
+    {
+        Service& service = TheService();
+        std::lock_guard lock(service.mutex);
+        auto node = service.events.extract(id);
+        if (node.empty())
+            return TIMERR_FAILED;
+        event = std::move(node.mapped());
+    }
+    Stop(*event);
+    return TIMERR_NOERROR;
+}
+
+int timePeriodRequests(std::uint32_t period)
+{
+    Service& service = TheService();
+    std::lock_guard lock(service.mutex);
+    const auto request = service.periodRequests.find(period);
+    return request == service.periodRequests.end() ? 0 : request->second;
+}
+
+int timeLiveEvents()
+{
+    Service& service = TheService();
+    std::lock_guard lock(service.mutex);
+    return static_cast<int>(service.events.size());
+}
+
+nanoseconds NextDeadline(nanoseconds previous, nanoseconds period, nanoseconds now)
+{
+    const nanoseconds next = previous + period;
+    const nanoseconds behind = now - next;
+    if (behind < period)
+        return next;
+    return next + (behind / period + 1) * period;
+}
+
+bool RaiseTimerThreadPriority()
+{
+    // The lowest real-time priority: ahead of ordinary threads, behind the system's own.
+    sched_param param{};
+    param.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+// Periodic timer service: events that tick on threads of their own, plus the
+// period requests callers keep with it. Any thread may call these functions;
+// callbacks run on the event's own thread.
+
+#include <chrono>
+#include <cstdint>
+
+using TimerResult = std::uint32_t;
+using TimerEventId = std::uint32_t;
+using TimerCallback = void (*)(TimerEventId id, std::uint32_t message, std::uintptr_t user,
+                               std::uintptr_t reserved1, std::uintptr_t reserved2);
+
+struct TimerCaps {
+    std::uint32_t wPeriodMin;
+    std::uint32_t wPeriodMax;
+};
+
+inline constexpr TimerResult TIMERR_NOERROR = 0;
+inline constexpr TimerResult TIMERR_FAILED = 1;
+inline constexpr std::uint32_t TIME_PERIODIC = 1;
+
+TimerResult timeGetDevCaps(TimerCaps* caps, std::uint32_t size);
+TimerResult timeBeginPeriod(std::uint32_t period);
+TimerResult timeEndPeriod(std::uint32_t period);
+// Returns the new event's id, or 0 when nothing was created.
+TimerEventId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, TimerCallback callback,
+                          std::uintptr_t user, std::uint32_t flags);
+// On success no callback of the event runs any more: a callback still running on
+// another thread is waited for; one that kills its own event finishes undisturbed.
+TimerResult timeKillEvent(TimerEventId id);
+
+// Outstanding begin requests for this period, and events not yet killed.
+int timePeriodRequests(std::uint32_t period);
+int timeLiveEvents();
+
+// Deadline that follows `previous` on a grid of `period`, times on CLOCK_MONOTONIC.
+// A thread that has fallen a whole period or more behind resumes with the first
+// future deadline rather than firing a burst of ticks.
+std::chrono::nanoseconds NextDeadline(std::chrono::nanoseconds previous,
+                                      std::chrono::nanoseconds period,
+                                      std::chrono::nanoseconds now);
+
+// Puts the calling thread into a low real-time priority where the system allows it.
+bool RaiseTimerThreadPriority();
