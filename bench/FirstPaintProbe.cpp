@@ -26,11 +26,11 @@ bool FirstPaintProbe::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::int64_t peakRssKiB() {
+  // /proc files report size 0, so read the whole file rather than test atEnd().
   QFile status(QStringLiteral("/proc/self/status"));
   if (!status.open(QIODevice::ReadOnly)) return 0;
-  while (!status.atEnd()) {
-    const QByteArray line = status.readLine();
-    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    if (line.startsWith("VmHWM:")) return line.mid(6).simplified().split(' ').value(0).toLongLong();
   }
   return 0;
 }

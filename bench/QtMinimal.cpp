@@ -10,9 +10,10 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QWidget window;
   window.resize(826, 439);
-  bench::FirstPaintProbe probe(&window, [](std::int64_t paintedNs) {
+  bench::FirstPaintProbe probe(&window, [&app](std::int64_t paintedNs) {
     bench::reportLine({{"first_paint_ns", paintedNs}, {"rss_kib", bench::peakRssKiB()}});
-    QCoreApplication::quit();
+    // Queued, so the frame is flushed before the loop ends.
+    QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
   });
   window.show();
   return app.exec();
