@@ -1,0 +1,24 @@
+#pragma once
+
+// Stands in for the timer service at link time: records each call in order and
+// fails the functions a test names. Tests and TMMTimer use it on one thread.
+
+#include "TimerService.h"
+
+#include <set>
+#include <string>
+#include <vector>
+
+struct FakeTimerService {
+    std::vector<std::string> calls;
+    std::set<std::string> failing;
+    TimerCaps caps{1, 1'000'000};
+    TimerEventId nextId = 41;
+    TimerCallback callback = nullptr;
+    std::uintptr_t user = 0;
+
+    // Delivers one tick of the last event created, as the service's thread would.
+    void Tick() const { callback(nextId, 0, user, 0, 0); }
+};
+
+FakeTimerService& Fake();

@@ -1,0 +1,152 @@
+#include "Eventually.h"
+#include "TimerService.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+int ThreadCount()
+{
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<int>(std::distance(begin(tasks), end(tasks)));
+}
+
+struct Ticks {
+    std::atomic<int> count{0};
+    std::atomic<TimerEventId> seenId{0};
+    std::atomic<int> oddArguments{0};
+};
+
+void CountTick(TimerEventId id, std::uint32_t message, std::uintptr_t user, std::uintptr_t reserved1,
+               std::uintptr_t reserved2)
+{
+    auto* ticks = reinterpret_cast<Ticks*>(user);
+    ticks->seenId.store(id);
+    if (message != 0 || reserved1 != 0 || reserved2 != 0)
+        ++ticks->oddArguments;
+    ++ticks->count;
+}
+
+TEST(TimerEvents, PeriodicTicksKeepToTheSchedule)
+{
+    struct Row {
+        std::string name;
+        std::uint32_t period;
+        int target;
+    };
+    const Row rows[] = {{"1 ms", 1, 300}, {"10 ms", 10, 60}};
+    for (const Row& row : rows) {
+        Ticks ticks;
+        const auto start = std::chrono::steady_clock::now();
+        const TimerEventId id = timeSetEvent(row.period, 1, CountTick, reinterpret_cast<std::uintptr_t>(&ticks),
+                                             TIME_PERIODIC);
+        ASSERT_NE(0u, id) << row.name;
+        const bool reached = Eventually([&] { return ticks.count >= row.target; });
+        EXPECT_EQ(TIMERR_NOERROR, timeKillEvent(id)) << row.name;
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+
+        EXPECT_TRUE(reached) << row.name << ": only " << ticks.count << " ticks";
+        // Deadlines lie on a grid from the start, and a late thread never catches up in a burst.
+        const auto deadlinesPassed = elapsed / std::chrono::milliseconds(row.period);
+        EXPECT_LE(ticks.count, deadlinesPassed) << row.name << " after " << elapsed / 1us << " us";
+        EXPECT_EQ(id, ticks.seenId) << row.name;
+        EXPECT_EQ(0, ticks.oddArguments) << row.name;
+    }
+}
+
+// A handler's owner frees its state as soon as the kill returns.
+TEST(TimerEvents, NoCallbackRunsAfterKillReturns)
+{
+    struct State {
+        std::atomic<bool> inCallback{false};
+        std::atomic<int> count{0};
+    };
+    const auto slowTick = [](TimerEventId, std::uint32_t, std::uintptr_t user, std::uintptr_t, std::uintptr_t) {
+        auto* state = reinterpret_cast<State*>(user);
+        state->inCallback = true;
+        std::this_thread::sleep_for(300us);
+        ++state->count;
+        state->inCallback = false;
+    };
+    for (int round = 0; round < 10; ++round) {
+        auto state = std::make_unique<State>();
+        const TimerEventId id = timeSetEvent(1, 1, slowTick, reinterpret_cast<std::uintptr_t>(state.get()),
+                                             TIME_PERIODIC);
+        ASSERT_NE(0u, id);
+        ASSERT_TRUE(Eventually([&] { return state->inCallback.load(); })) << "round " << round;
+        ASSERT_EQ(TIMERR_NOERROR, timeKillEvent(id));
+        EXPECT_FALSE(state->inCallback) << "round " << round;
+        const int countAtKill = state->count;
+        std::this_thread::sleep_for(5ms);
+        EXPECT_EQ(countAtKill, state->count) << "round " << round;
+    }
+}
+
+TEST(TimerEvents, CallbackKillingItsOwnEventReturnsAndItsThreadEnds)
+{
+    struct State {
+        std::atomic<int> count{0};
+        std::atomic<TimerResult> killResult{TIMERR_FAILED};
+        std::atomic<bool> killReturned{false};
+    };
+    const auto killOnThird = [](TimerEventId id, std::uint32_t, std::uintptr_t user, std::uintptr_t,
+                                std::uintptr_t) {
+        auto* state = reinterpret_cast<State*>(user);
+        if (++state->count == 3) {
+            state->killResult = timeKillEvent(id);
+            state->killReturned = true;
+        }
+    };
+    const int threadsBefore = ThreadCount();
+    State state;
+    const TimerEventId id = timeSetEvent(1, 1, killOnThird, reinterpret_cast<std::uintptr_t>(&state), TIME_PERIODIC);
+    ASSERT_NE(0u, id);
+    ASSERT_TRUE(Eventually([&] { return state.killReturned.load(); })) << "count " << state.count;
+
+    EXPECT_EQ(TIMERR_NOERROR, state.killResult);
+    EXPECT_EQ(0, timeLiveEvents());
+    EXPECT_NE(TIMERR_NOERROR, timeKillEvent(id));
+    EXPECT_TRUE(Eventually([&] { return ThreadCount() == threadsBefore; }))
+        << ThreadCount() << " threads, " << threadsBefore << " before";
+    EXPECT_EQ(3, state.count);
+}
+
+TEST(TimerEvents, ManyEventsTickApartAndLeaveNoThreadBehind)
+{
+    constexpr int kEvents = 24;
+    const int threadsBefore = ThreadCount();
+    std::vector<Ticks> ticks(kEvents);
+    std::vector<TimerEventId> ids;
+    for (int i = 0; i < kEvents; ++i)
+        ids.push_back(timeSetEvent(1 + i % 5, 1, CountTick, reinterpret_cast<std::uintptr_t>(&ticks[i]),
+                                   TIME_PERIODIC));
+    EXPECT_EQ(kEvents, timeLiveEvents());
+    EXPECT_EQ(static_cast<std::size_t>(kEvents), std::set<TimerEventId>(ids.begin(), ids.end()).size());
+    EXPECT_EQ(0, std::count(ids.begin(), ids.end(), 0u));
+
+    for (int i = 0; i < kEvents; ++i)
+        EXPECT_TRUE(Eventually([&] { return ticks[i].count >= 5; })) << "event " << i << ": " << ticks[i].count;
+    for (int i = 0; i < kEvents; ++i) {
+        EXPECT_EQ(TIMERR_NOERROR, timeKillEvent(ids[i]));
+        EXPECT_EQ(ids[i], ticks[i].seenId) << "event " << i;
+    }
+    EXPECT_EQ(0, timeLiveEvents());
+    EXPECT_EQ(threadsBefore, ThreadCount());
+
+    Ticks later;
+    const TimerEventId next = timeSetEvent(1, 1, CountTick, reinterpret_cast<std::uintptr_t>(&later), TIME_PERIODIC);
+    EXPECT_EQ(0, std::count(ids.begin(), ids.end(), next)) << "id " << next << " came round again";
+    EXPECT_EQ(TIMERR_NOERROR, timeKillEvent(next));
+}
+
+}  // namespace

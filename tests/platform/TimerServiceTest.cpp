@@ -1,0 +1,115 @@
+#include "TimerService.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using std::chrono::milliseconds;
+
+namespace {
+
+void Ignore(TimerEventId, std::uint32_t, std::uintptr_t, std::uintptr_t, std::uintptr_t) {}
+
+TEST(TimerServiceArguments, RefusedCallsReportFailure)
+{
+    struct Row {
+        std::string name;
+        std::function<TimerResult()> call;
+    };
+    TimerCaps caps{};
+    const Row rows[] = {
+        {"caps into a null record", [] { return timeGetDevCaps(nullptr, sizeof(TimerCaps)); }},
+        {"caps into a short record", [&] { return timeGetDevCaps(&caps, sizeof(TimerCaps) - 1); }},
+        {"caps into a long record", [&] { return timeGetDevCaps(&caps, sizeof(TimerCaps) + 1); }},
+        {"begin of period 0", [] { return timeBeginPeriod(0); }},
+        {"begin above the maximum", [] { return timeBeginPeriod(1'000'001); }},
+        {"end of a period never begun", [] { return timeEndPeriod(3); }},
+        {"end of period 0", [] { return timeEndPeriod(0); }},
+        {"kill of id 0", [] { return timeKillEvent(0); }},
+        {"kill of an id never issued", [] { return timeKillEvent(123'456); }},
+    };
+    for (const Row& row : rows)
+        EXPECT_NE(TIMERR_NOERROR, row.call()) << row.name;
+    EXPECT_EQ(0, timePeriodRequests(0));
+    EXPECT_EQ(0, timePeriodRequests(3));
+}
+
+TEST(TimerServiceArguments, SetEventRefusesWhatItCannotRun)
+{
+    struct Row {
+        std::string name;
+        std::uint32_t delay;
+        std::uint32_t resolution;
+        TimerCallback callback;
+        std::uint32_t flags;
+    };
+    const Row rows[] = {
+        {"delay 0", 0, 1, Ignore, TIME_PERIODIC},
+        {"delay above the maximum", 1'000'001, 1, Ignore, TIME_PERIODIC},
+        {"resolution 0", 10, 0, Ignore, TIME_PERIODIC},
+        {"resolution above the maximum", 10, 1'000'001, Ignore, TIME_PERIODIC},
+        {"no callback", 10, 1, nullptr, TIME_PERIODIC},
+        {"one-shot", 10, 1, Ignore, 0},
+        {"unknown flag", 10, 1, Ignore, TIME_PERIODIC | 2},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(0u, timeSetEvent(row.delay, row.resolution, row.callback, 0, row.flags)) << row.name;
+    EXPECT_EQ(0, timeLiveEvents());
+}
+
+TEST(TimerServiceCaps, ReportsOneMillisecondToOneMillion)
+{
+    TimerCaps caps{};
+    ASSERT_EQ(TIMERR_NOERROR, timeGetDevCaps(&caps, sizeof(caps)));
+    EXPECT_EQ(1u, caps.wPeriodMin);
+    EXPECT_EQ(1'000'000u, caps.wPeriodMax);
+}
+
+TEST(TimerServicePeriods, RequestsAreCountedPerValue)
+{
+    ASSERT_EQ(TIMERR_NOERROR, timeBeginPeriod(1));
+    ASSERT_EQ(TIMERR_NOERROR, timeBeginPeriod(1));
+    ASSERT_EQ(TIMERR_NOERROR, timeBeginPeriod(1'000'000));
+    EXPECT_EQ(2, timePeriodRequests(1));
+    EXPECT_EQ(1, timePeriodRequests(1'000'000));
+
+    EXPECT_EQ(TIMERR_NOERROR, timeEndPeriod(1'000'000));
+    EXPECT_NE(TIMERR_NOERROR, timeEndPeriod(1'000'000));
+    EXPECT_EQ(TIMERR_NOERROR, timeEndPeriod(1));
+    EXPECT_EQ(TIMERR_NOERROR, timeEndPeriod(1));
+    EXPECT_NE(TIMERR_NOERROR, timeEndPeriod(1));
+    EXPECT_EQ(0, timePeriodRequests(1));
+}
+
+TEST(NextDeadline, FollowsTheGridAndSkipsWhatIsLongPast)
+{
+    struct Row {
+        std::string name;
+        milliseconds now;
+        milliseconds expected;
+    };
+    // Previous deadline at 1000 ms, period 10 ms.
+    const Row rows[] = {
+        {"woken on time", milliseconds(1000), milliseconds(1010)},
+        {"next still ahead", milliseconds(1009), milliseconds(1010)},
+        {"next missed by less than a period fires late", milliseconds(1019), milliseconds(1010)},
+        {"a whole period behind skips", milliseconds(1020), milliseconds(1030)},
+        {"far behind resumes at the first future deadline", milliseconds(1055), milliseconds(1060)},
+        {"far behind on a deadline skips that one too", milliseconds(1060), milliseconds(1070)},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(row.expected.count() * 1'000'000,
+                  NextDeadline(milliseconds(1000), milliseconds(10), row.now).count())
+            << row.name;
+}
+
+TEST(NextDeadline, LongestPeriodAfterAStallDoesNotOverflow)
+{
+    const milliseconds period(1'000'000);
+    const milliseconds start(86'400'000LL * 365);  // a year of uptime
+    EXPECT_EQ((start + 3 * period).count() * 1'000'000,
+              NextDeadline(start, period, start + 2 * period + milliseconds(1)).count());
+}
+
+}  // namespace
