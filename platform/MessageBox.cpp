@@ -5,6 +5,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <future>
 #include <mutex>
 
 namespace {
@@ -44,8 +45,20 @@ void MessageBoxA(const char* text, const char* caption)
                         QString::fromLocal8Bit(text), QMessageBox::Ok);
         box.exec();
     };
-    if (QThread::currentThread() == app->thread())
+    if (QThread::currentThread() == app->thread()) {
         show();
-    else
-        QMetaObject::invokeMethod(app, show, Qt::BlockingQueuedConnection);
+        return;
+    }
+    // A promise rather than a blocking connection: its hand-over is visible to the
+    // thread sanitizer, and a call the application drops unrun still releases us.
+    std::promise<void> dismissed;
+    std::future<void> done = dismissed.get_future();
+    QMetaObject::invokeMethod(
+        app,
+        [show, dismissed = std::move(dismissed)]() mutable {
+            show();
+            dismissed.set_value();
+        },
+        Qt::QueuedConnection);
+    done.wait();
 }
