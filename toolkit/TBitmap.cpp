@@ -1,0 +1,57 @@
+#include "TBitmap.h"
+
+#include "SysUtils.h"
+
+#include <QFileInfo>
+#include <QImageReader>
+
+TBitmap::TBitmap() : FCanvas(Qt::white) {}
+
+void TBitmap::LoadFromFile(const std::string& FileName)
+{
+    const QFileInfo file(QString::fromStdString(FileName));
+    const auto fail = [&file](const QString& reason) {
+        throw Exception(QStringLiteral("Cannot load bitmap \"%1\": %2.").arg(file.absoluteFilePath(), reason).toStdString());
+    };
+    // Qt's reader reports every failure to open as a missing file; tell the user which it is.
+    if (!file.exists())
+        fail(QStringLiteral("there is no such file"));
+    if (file.isDir())
+        fail(QStringLiteral("it is a directory"));
+    if (!file.isReadable())
+        fail(QStringLiteral("no permission to read it"));
+
+    QImageReader reader(file.filePath(), "bmp");
+    // Qt refuses pictures above its allocation limit, which stays in force; say so rather than "unreadable".
+    const QSize size = reader.size();
+    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
+    if (size.isValid() && limitBytes > 0 && qint64(size.width()) * size.height() * 4 > limitBytes)
+        fail(QStringLiteral("the picture is too large (%1 x %2 pixels; pictures over %3 MB are refused)")
+                 .arg(size.width())
+                 .arg(size.height())
+                 .arg(QImageReader::allocationLimit()));
+    QImage picture = reader.read();
+    if (picture.isNull())
+        fail(QStringLiteral("it is not a readable BMP picture (%1)").arg(reader.errorString()));
+    picture.convertTo(TCanvas::PixelFormat);
+
+    std::lock_guard<std::mutex> lock(FCanvas.FLock);
+    FCanvas.FImage = std::move(picture);
+}
+
+int TBitmap::Width() const
+{
+    std::lock_guard<std::mutex> lock(FCanvas.FLock);
+    return FCanvas.FImage.width();
+}
+
+int TBitmap::Height() const
+{
+    std::lock_guard<std::mutex> lock(FCanvas.FLock);
+    return FCanvas.FImage.height();
+}
+
+TCanvas* TBitmap::Canvas()
+{
+    return &FCanvas;
+}

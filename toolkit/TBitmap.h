@@ -1,0 +1,21 @@
+#pragma once
+
+#include "TCanvas.h"
+
+#include <string>
+
+// A picture held in memory, loaded from a BMP file; the copies of Canvas() read from it.
+// Owned by whoever creates it; any thread may read it while nobody loads.
+class TBitmap {
+public:
+    TBitmap();
+
+    // Raises Exception naming the file and the reason when it cannot be read.
+    void LoadFromFile(const std::string& FileName);
+    int Width() const;
+    int Height() const;
+    TCanvas* Canvas();
+
+private:
+    TCanvas FCanvas;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QLineEdit>
+
+#include <string>
+
+// A one-line text field. A widget of the window's thread, owned by its form.
+class TEdit : public QLineEdit {
+    Q_OBJECT
+
+public:
+    explicit TEdit(QWidget* parent = nullptr);
+
+    std::string Text() const;
+    void SetText(const std::string& Value);
+};
