@@ -33,7 +33,9 @@ void TApplication::Initialize()
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     FQt = std::make_unique<QApplication>(FArgc, FArgv);
 
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // Where the design's face is missing, one with its character widths keeps each caption inside its control.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     font.setPixelSize(13);
     font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(font);

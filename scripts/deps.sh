@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what building, testing and running need on Debian 12, as root. Does nothing, quickly, when all
+# of it is there already.
+set -euo pipefail
+
+packages=(
+    build-essential cmake
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
+    libgtest-dev googletest
+    libx11-dev
+    xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation2
+    # sanitizer builds and fuzzing
+    clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [[ $status == "install ok installed" ]] || missing+=("$package")
+done
+((${#missing[@]} == 0)) && exit 0
+
+if ((EUID != 0)); then
+    echo "deps: these packages are missing, and installing them needs root: ${missing[*]}" >&2
+    exit 1
+fi
+echo "deps: installing ${missing[*]}"
+apt-get update
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,0 +1,108 @@
+# Shared by run.sh and the end-to-end tests: a private X server and the few ways we drive a window on it.
+# Source this file. Every wait is bounded; functions print what they found on stdout and complain on stderr.
+# No window manager runs: a top-level window's geometry is its client area, and there is no frame.
+
+XVFB_SCREEN=1920x1080x24
+
+# Starts Xvfb on a free display and exports DISPLAY. Call xvfb_stop when done (e.g. from an EXIT trap).
+xvfb_start() {
+    local displayfile
+    displayfile=$(mktemp)
+    # -noreset: otherwise the server resets whenever its last client leaves and drops a client connecting then.
+    Xvfb -displayfd 3 -noreset -screen 0 "$XVFB_SCREEN" -nolisten tcp 3>"$displayfile" 2>/dev/null &
+    XVFB_PID=$!
+    local tries
+    for ((tries = 0; tries < 100; tries++)); do
+        [[ -s $displayfile ]] && break
+        sleep 0.1
+    done
+    if [[ ! -s $displayfile ]]; then
+        echo "xvfb: no display after 10 s" >&2
+        rm -f "$displayfile"
+        return 1
+    fi
+    export DISPLAY=":$(tr -d '[:space:]' <"$displayfile")"
+    rm -f "$displayfile"
+    for ((tries = 0; tries < 100; tries++)); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "xvfb: $DISPLAY does not answer after 10 s" >&2
+    return 1
+}
+
+xvfb_stop() {
+    if [[ -n ${XVFB_PID:-} ]]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=
+    fi
+}
+
+# xvfb_windows PID: the ids of the visible windows of process PID, one per line (none: empty).
+xvfb_windows() {
+    xdotool search --onlyvisible --pid "$1" 2>/dev/null || true
+}
+
+# xvfb_wait_window PID SECONDS: waits for the first visible window of PID and prints its id.
+xvfb_wait_window() {
+    local pid=$1 limit=$2 tries windows
+    for ((tries = 0; tries < limit * 10; tries++)); do
+        windows=$(xvfb_windows "$pid")
+        if [[ -n $windows ]]; then
+            head -n 1 <<<"$windows"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || { echo "xvfb: process $pid ended without a window" >&2; return 1; }
+        sleep 0.1
+    done
+    echo "xvfb: no visible window of process $pid after $limit s" >&2
+    return 1
+}
+
+# xvfb_geometry WINDOW: prints "X Y WIDTH HEIGHT" of the window on the screen.
+xvfb_geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF} END {print x, y, w, h}'
+}
+
+# xvfb_wait_painted WINDOW SECONDS: waits until the window shows more than a flat fill.
+xvfb_wait_painted() {
+    local window=$1 limit=$2 tries colours
+    for ((tries = 0; tries < limit * 5; tries++)); do
+        colours=$(import -window "$window" -depth 8 ppm:- 2>/dev/null | identify -format '%k' - 2>/dev/null || echo 0)
+        ((colours > 16)) && return 0
+        sleep 0.2
+    done
+    echo "xvfb: window $window still not painted after $limit s ($colours colours)" >&2
+    return 1
+}
+
+# xvfb_screenshot WINDOW FILE.png
+xvfb_screenshot() {
+    import -window "$1" "$2"
+}
+
+# xvfb_close XCLOSE WINDOW: asks the window to close as a user would (WM_DELETE_WINDOW), through our helper.
+xvfb_close() {
+    "$1" "$2"
+}
+
+# xvfb_wait_exit PID SECONDS: waits for the child process PID to end and sets XVFB_EXIT_CODE to its exit
+# code; a process still running then is killed and reported as 124. (Not for $(...): wait needs this shell.)
+xvfb_wait_exit() {
+    local pid=$1 limit=$2 tries
+    for ((tries = 0; tries < limit * 10; tries++)); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "xvfb: process $pid still running after $limit s; killing it" >&2
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        XVFB_EXIT_CODE=124
+        return 0
+    fi
+    XVFB_EXIT_CODE=0
+    wait "$pid" || XVFB_EXIT_CODE=$?
+}
