@@ -49,6 +49,8 @@ bool SleepUntil(nanoseconds deadline)
     return rc == 0;
 }
 
+// One periodic event, shared by the registry and its own thread. Only `stopping`
+// changes once the thread runs; a killer sets it, the thread reads it.
 struct Event {
     TimerEventId id = 0;
     TimerCallback callback = nullptr;
@@ -86,6 +88,7 @@ void Stop(Event& event)
         event.thread.join();
 }
 
+// Live events and outstanding period requests, for callers on any thread.
 struct Service {
     std::mutex mutex;
     std::map<TimerEventId, std::shared_ptr<Event>> events;
