@@ -64,7 +64,7 @@ struct Event {
 // event detached from its killer still has its state until this returns.
 void RunEvent(std::shared_ptr<Event> event, nanoseconds firstDeadline)
 {
-    RaiseTimerThreadPriority();
+    static_cast<void>(RaiseTimerThreadPriority());  // where refused, ordinary priority serves
     nanoseconds deadline = firstDeadline;
     while (!event->stopping.load()) {
         const nanoseconds wake = std::min(deadline, MonotonicNow() + kStopPoll);

@@ -28,7 +28,8 @@ TimerResult timeEndPeriod(std::uint32_t period);
 TimerEventId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, TimerCallback callback,
                           std::uintptr_t user, std::uint32_t flags);
 // On success no callback of the event runs any more: a callback still running on
-// another thread is waited for; one that kills its own event finishes undisturbed.
+// another thread is waited for, so it must never wait for the killing thread; one
+// that kills its own event finishes undisturbed.
 TimerResult timeKillEvent(TimerEventId id);
 
 // Outstanding begin requests for this period, and events not yet killed.
