@@ -18,6 +18,9 @@ const char* Exception::what() const noexcept
 
 int StrToIntDef(const std::string& Text, int Default)
 {
+    // Qt's conversion would stop at a NUL byte and take "25\0x" for 25.
+    if (Text.find('\0') != std::string::npos)
+        return Default;
     bool ok = false;
     const int value = QByteArray::fromStdString(Text).toInt(&ok, 10);
     return ok ? value : Default;

@@ -1,0 +1,102 @@
+#include "Pictures.h"
+#include "SysUtils.h"
+#include "TBitmap.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+struct LoadFailureRow {
+    const char* Name;
+    // Makes the case in the folder and gives the file name to load.
+    std::function<std::string(const QTemporaryDir&)> Prepare;
+    const char* Reason;
+};
+
+std::string WriteFile(const QTemporaryDir& folder, const QString& name, const QByteArray& content)
+{
+    QFile file(folder.filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return {};
+    return file.fileName().toStdString();
+}
+
+// A real BMP header that claims a picture far above Qt's allocation limit.
+std::string WriteHugeBmp(const QTemporaryDir& folder)
+{
+    const std::string small = WriteBmp(folder, "huge.bmp", Pattern(4, 4));
+    QFile file(QString::fromStdString(small));
+    if (!file.open(QIODevice::ReadWrite))
+        return {};
+    QByteArray bytes = file.readAll();
+    const qint32 side = 9000;
+    std::memcpy(bytes.data() + 18, &side, sizeof side);
+    std::memcpy(bytes.data() + 22, &side, sizeof side);
+    file.seek(0);
+    file.write(bytes);
+    return small;
+}
+
+class LoadFailureTest : public testing::TestWithParam<LoadFailureRow> {};
+
+TEST_P(LoadFailureTest, RaisesAnExceptionNamingTheFileAndTheReason)
+{
+    QTemporaryDir folder;
+    const std::string fileName = GetParam().Prepare(folder);
+    ASSERT_FALSE(fileName.empty());
+    TBitmap bitmap;
+    try {
+        bitmap.LoadFromFile(fileName);
+        FAIL() << "loaded " << fileName;
+    } catch (const Exception& error) {
+        const QString message = QString::fromStdString(error.Message());
+        EXPECT_TRUE(message.contains(QFileInfo(QString::fromStdString(fileName)).absoluteFilePath())) << error.Message();
+        EXPECT_TRUE(message.contains(QLatin1String(GetParam().Reason))) << error.Message();
+    }
+    EXPECT_EQ(bitmap.Width(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LoadFailureTest,
+    testing::Values(
+        LoadFailureRow{"Missing", [](const QTemporaryDir& folder) { return folder.filePath("BG.bmp").toStdString(); },
+            "no such file"},
+        LoadFailureRow{"Directory", [](const QTemporaryDir& folder) { return folder.path().toStdString(); },
+            "is a directory"},
+        LoadFailureRow{"Garbage",
+            [](const QTemporaryDir& folder) { return WriteFile(folder, "BG.bmp", "this is not a picture"); },
+            "not a readable BMP picture"},
+        LoadFailureRow{"Empty", [](const QTemporaryDir& folder) { return WriteFile(folder, "BG.bmp", {}); },
+            "not a readable BMP picture"},
+        LoadFailureRow{"OtherFormat",
+            [](const QTemporaryDir& folder) {
+                const QString path = folder.filePath("BG.bmp");
+                return Pattern(4, 4).save(path, "PNG") ? path.toStdString() : std::string();
+            },
+            "not a readable BMP picture"},
+        LoadFailureRow{"AboveAllocationLimit", WriteHugeBmp, "too large"}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST(LoadFromFile, RefusesAFileWithoutReadPermission)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root reads every file";
+    QTemporaryDir folder;
+    const std::string fileName = WriteBmp(folder, "BG.bmp", Pattern(4, 4));
+    QFile::setPermissions(QString::fromStdString(fileName), QFileDevice::WriteOwner);
+    TBitmap bitmap;
+    try {
+        bitmap.LoadFromFile(fileName);
+        FAIL() << "loaded " << fileName;
+    } catch (const Exception& error) {
+        EXPECT_TRUE(QString::fromStdString(error.Message()).contains("no permission")) << error.Message();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+#include "Pictures.h"
+#include "TBitmap.h"
+#include "TCoalescedUpdate.h"
+#include "TImage.h"
+#include "TLabel.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr int Steps = 3000;
+
+// The window as the precision timer's thread sees it: a view onto a wider bitmap and a status label.
+class ThreadedUpdates : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Image.setGeometry(0, 0, 800, 356);
+        Label.setGeometry(0, 360, 225, 17);
+        Window.resize(818, 412);
+        Window.show();
+        Bitmap.LoadFromFile(WriteBmp(Folder, "BG.bmp", Pattern(1000, 356)));
+        Image.Canvas();
+    }
+
+    // One scroll step as the window will make it, from whatever thread calls it.
+    void Step(int Left)
+    {
+        Image.Canvas()->CopyRect(TRect{0, 0, 800, 356}, Bitmap.Canvas(), TRect{Left, 0, Left + 800, 356});
+        Label.SetCaption("SourceRect.Left = " + std::to_string(Left));
+        MostQueued = std::max(MostQueued.load(), TCoalescedUpdate::Queued());
+    }
+
+    static int LeftAt(int step) { return step % 201; }
+
+    void DeliverAll()
+    {
+        const QDeadlineTimer deadline(10000);
+        while (TCoalescedUpdate::Queued() > 0 && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents();
+    }
+
+    void ExpectLastStepShown()
+    {
+        const int left = LeftAt(Steps - 1);
+        const std::string caption = "SourceRect.Left = " + std::to_string(left);
+        EXPECT_EQ(Label.Caption(), caption);
+        EXPECT_EQ(Label.text().toStdString(), caption);
+        const QImage shown = Image.grab().toImage();
+        for (int x : {0, 1, 399, 799})
+            EXPECT_EQ(shown.pixel(x, 100), PatternPixel(x + left, 100)) << "column " << x;
+        EXPECT_EQ(TCoalescedUpdate::Queued(), 0);
+        // One queued update per control at most: the image's repaint and the label's caption.
+        EXPECT_LE(MostQueued.load(), 2);
+    }
+
+    QTemporaryDir Folder;
+    QWidget Window;
+    TImage Image{&Window};
+    TLabel Label{&Window};
+    TBitmap Bitmap;
+    std::atomic<int> MostQueued{0};
+};
+
+TEST_F(ThreadedUpdates, ArriveWhileTheWindowThreadPaints)
+{
+    std::atomic<bool> done{false};
+    std::thread ticker([&] {
+        for (int step = 0; step < Steps; ++step)
+            Step(LeftAt(step));
+        done = true;
+    });
+    const QDeadlineTimer deadline(60000);
+    int paints = 0;
+    while (!done && !deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        Image.grab();
+        ++paints;
+    }
+    ticker.join();
+    DeliverAll();
+    ExpectLastStepShown();
+    EXPECT_GT(paints, 0);
+}
+
+TEST_F(ThreadedUpdates, NeverWaitForTheWindowThread)
+{
+    // The window thread handles no events at all while the other thread steps; it must still finish.
+    std::future<void> ticker = std::async(std::launch::async, [&] {
+        for (int step = 0; step < Steps; ++step)
+            Step(LeftAt(step));
+    });
+    ASSERT_EQ(ticker.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_LE(TCoalescedUpdate::Queued(), 2);
+    DeliverAll();
+    ExpectLastStepShown();
+}
+
+TEST_F(ThreadedUpdates, OnTheWindowThreadTakeEffectAtOnce)
+{
+    Step(42);
+    EXPECT_EQ(Label.text().toStdString(), "SourceRect.Left = 42");
+    EXPECT_EQ(TCoalescedUpdate::Queued(), 0);
+}
+
+}  // namespace
