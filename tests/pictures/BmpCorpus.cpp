@@ -334,12 +334,11 @@ std::vector<PictureCase> ValidCases()
         return Colour(x, y) | static_cast<std::uint32_t>(x * 255 / 31) << 24; // fully clear to fully opaque
     };
     for (const std::uint32_t size : {108u, 124u}) {
-        auto alpha = Picture(size == 108 ? "v4_bits32_alpha" : "v5_bits32_alpha",
-                             {.Size = size, .Width = 32, .Height = 8, .BitCount = 32, .Compression = BitfieldsCompression,
-                              .Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
-                             {}, withAlpha, [](std::uint32_t v) { return v; });
-        alpha.HasAlpha = true;
-        cases.push_back(std::move(alpha));
+        cases.push_back(Picture(size == 108 ? "v4_bits32_alpha" : "v5_bits32_alpha",
+                                {.Size = size, .Width = 32, .Height = 8, .BitCount = 32,
+                                 .Compression = BitfieldsCompression,
+                                 .Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000}},
+                                {}, withAlpha, [](std::uint32_t v) { return v; }));
     }
     return cases;
 }
@@ -467,6 +466,10 @@ std::vector<PictureCase> BrokenCases()
                            "a claimed size within bounds with data missing is a damaged picture",
                            WithField32(WithField32(Base24(), WidthField, 4000), HeightField, 4000)));
 
+    // Well-formed, but the pixels it skips are the reader's to choose.
+    cases.push_back(Broken("rle8_delta_and_early_end_of_line", Expect::EitherWay,
+                           "the format leaves pixels skipped by a delta or an early end of line to the reader",
+                           Rle8({3, 1, 0, 0, 0, 2, 4, 1, 5, 2, 0, 0, 16, 3, 0, 1})));
     cases.push_back(Broken("rle8_run_past_row_end", Expect::EitherWay, runs, Rle8({200, 5, 0, 1})));
     cases.push_back(Broken("rle8_run_past_last_row", Expect::EitherWay, runs,
                            Rle8({255, 1, 255, 2, 255, 3, 255, 4, 0, 1})));

@@ -24,7 +24,6 @@ struct PictureCase {
     int Height = 0;
     std::vector<std::uint32_t> Pixels; // 0xAARRGGBB, top row first; only when Outcome is Loads
     int Tolerance = 0;                 // per channel, for sources with fewer than 8 bits a channel
-    bool HasAlpha = false;             // Pixels carry real alpha the file asks to honour
 };
 
 std::vector<PictureCase> PictureCorpus();
