@@ -5,14 +5,18 @@
 
 namespace bench {
 
-std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::int64_t t0Ns,
-                                     std::int64_t periodNs) {
+std::int64_t everyPeriod(std::int64_t previousNs, std::int64_t periodNs, std::int64_t /*endNs*/) {
+  return previousNs + periodNs;
+}
+
+std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs,
+                                     std::int64_t t0Ns, std::int64_t periodNs, const DeadlinePolicy& next) {
   std::vector<std::int64_t> out;
   out.reserve(wakesNs.size());
-  std::int64_t deadline = t0Ns;
-  for (std::int64_t wake : wakesNs) {
-    deadline += periodNs;
-    out.push_back(wake - deadline);
+  std::int64_t deadline = t0Ns + periodNs;
+  for (std::size_t i = 0; i < wakesNs.size(); ++i) {
+    out.push_back(wakesNs[i] - deadline);
+    if (i < endsNs.size()) deadline = next(deadline, periodNs, endsNs[i]);
   }
   return out;
 }
@@ -37,21 +41,34 @@ LatencySummary summarize(std::span<const std::int64_t> lateness) {
   return s;
 }
 
-Histogram histogram(std::span<const std::int64_t> lateness, std::int64_t bucketWidthNs,
-                    std::size_t buckets, std::size_t maxOutliers) {
-  Histogram h{bucketWidthNs, std::vector<std::uint64_t>(buckets, 0), 0, 0, {}};
+std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets) {
+  std::vector<std::int64_t> edges(buckets + 1);
+  for (std::size_t i = 0; i < edges.size(); ++i) edges[i] = static_cast<std::int64_t>(i) * widthNs;
+  return edges;
+}
+
+std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade) {
+  std::vector<std::int64_t> edges;
+  for (int i = 0; i <= decades * perDecade; ++i)
+    edges.push_back(std::llround(static_cast<double>(firstNs) * std::pow(10.0, static_cast<double>(i) / perDecade)));
+  return edges;
+}
+
+Histogram histogram(std::span<const std::int64_t> lateness, std::vector<std::int64_t> edgesNs,
+                    std::size_t maxOutliers) {
+  Histogram h;
+  h.counts.assign(edgesNs.size() - 1, 0);
+  h.edgesNs = std::move(edgesNs);
   for (std::size_t i = 0; i < lateness.size(); ++i) {
-    if (lateness[i] < 0) {
+    const auto above = std::ranges::upper_bound(h.edgesNs, lateness[i]);
+    if (above == h.edgesNs.begin()) {
       ++h.underflow;
-      continue;
+    } else if (above == h.edgesNs.end()) {
+      ++h.overflow;
+      if (h.outlierTicks.size() < maxOutliers) h.outlierTicks.push_back(i + 1);
+    } else {
+      ++h.counts[static_cast<std::size_t>(above - h.edgesNs.begin()) - 1];
     }
-    const auto bucket = static_cast<std::size_t>(lateness[i] / bucketWidthNs);
-    if (bucket < buckets) {
-      ++h.counts[bucket];
-      continue;
-    }
-    ++h.overflow;
-    if (h.outlierTicks.size() < maxOutliers) h.outlierTicks.push_back(i + 1);
   }
   return h;
 }

@@ -4,15 +4,26 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
 namespace bench {
 
-// Lateness of the k-th wake (k from 1) against t0 + k * period, so a source
-// that drifts or loses ticks shows it instead of being re-aligned each tick.
-std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::int64_t t0Ns,
-                                     std::int64_t periodNs);
+// How a source picks its next deadline once a tick that was due at `previousNs` has ended
+// at `endNs`.
+using DeadlinePolicy =
+    std::function<std::int64_t(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs)>;
+
+// The plain policy: every period, however late the last tick was, so a late source fires
+// the ticks it owes in a burst.
+std::int64_t everyPeriod(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs);
+
+// Lateness of each wake against the deadline of t0 + k * period that the source's policy
+// gave it, from t0 + period on. Nothing is re-aligned to the wake itself, so a source that
+// drifts shows it; a source that skips deadlines shows them as lost ticks, not as lateness.
+std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs,
+                                     std::int64_t t0Ns, std::int64_t periodNs, const DeadlinePolicy& next);
 
 // Nearest-rank percentile of an ascending sample; q in [0, 1]. Empty gives 0.
 std::int64_t percentile(std::span<const std::int64_t> sorted, double q);
@@ -29,15 +40,22 @@ struct LatencySummary {
 LatencySummary summarize(std::span<const std::int64_t> latenessNs);
 
 struct Histogram {
-  std::int64_t bucketWidthNs = 0;
-  std::vector<std::uint64_t> counts;  // bucket i holds [i * width, (i + 1) * width)
-  std::uint64_t underflow = 0;        // early wakes, which an absolute sleep should never give
-  std::uint64_t overflow = 0;
+  std::vector<std::int64_t> edgesNs;  // bucket i holds [edgesNs[i], edgesNs[i + 1])
+  std::vector<std::uint64_t> counts;  // one fewer than the edges
+  std::uint64_t underflow = 0;        // below the first edge
+  std::uint64_t overflow = 0;         // at or above the last edge
   std::vector<std::size_t> outlierTicks;  // first few tick numbers (from 1) that overflowed
 };
 
-Histogram histogram(std::span<const std::int64_t> latenessNs, std::int64_t bucketWidthNs,
-                    std::size_t buckets, std::size_t maxOutliers);
+// Edges 0, w, 2w, ... of `buckets` fixed-width buckets.
+std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets);
+
+// Edges from `firstNs` over `decades` powers of ten, `perDecade` buckets each, rounded to ns.
+std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade);
+
+// `edgesNs` ascending, at least two.
+Histogram histogram(std::span<const std::int64_t> latenessNs, std::vector<std::int64_t> edgesNs,
+                    std::size_t maxOutliers);
 
 // Deadlines that passed without a wake: a service that skips late deadlines
 // delivers fewer ticks than the schedule holds by the time of its last wake.

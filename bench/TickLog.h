@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -21,7 +22,9 @@ inline std::int64_t monotonicNs() {
 
 class TickLog {
  public:
-  explicit TickLog(std::size_t capacity) : FWakes(capacity) {}
+  // `onFull` runs on the recording thread right after the last wake is stored.
+  TickLog(std::size_t capacity, std::function<void()> onFull)
+      : FWakes(capacity), FOnFull(std::move(onFull)) {}
 
   // Stores the time of a wake; false once full, so the caller stops its work.
   bool record(std::int64_t wakeNs) {
@@ -29,6 +32,7 @@ class TickLog {
     if (n == FWakes.size()) return false;
     FWakes[n] = wakeNs;
     FCount.store(n + 1, std::memory_order_release);
+    if (n + 1 == FWakes.size() && FOnFull) FOnFull();
     return true;
   }
 
@@ -38,6 +42,7 @@ class TickLog {
 
  private:
   std::vector<std::int64_t> FWakes;
+  std::function<void()> FOnFull;
   std::atomic<std::size_t> FCount{0};
 };
 

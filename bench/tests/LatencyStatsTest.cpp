@@ -9,7 +9,10 @@ namespace {
 
 using bench::Histogram;
 using bench::histogram;
+using bench::everyPeriod;
 using bench::latenessNs;
+using bench::linearEdges;
+using bench::logEdges;
 using bench::lostTicks;
 using bench::percentile;
 using bench::scrollLeftAfter;
@@ -19,12 +22,26 @@ TEST(LatenessNs, MeasuresAgainstTheIdealScheduleSoDriftAccumulates) {
   // Each wake 1 us later than the last relative to its deadline: a re-aligning
   // measure would report 1 us every time; the ideal schedule shows 1, 2, 3.
   const std::vector<std::int64_t> wakes{1'001'000, 2'002'000, 3'003'000};
-  EXPECT_EQ(latenessNs(wakes, 0, 1'000'000), (std::vector<std::int64_t>{1'000, 2'000, 3'000}));
+  EXPECT_EQ(latenessNs(wakes, wakes, 0, 1'000'000, everyPeriod),
+            (std::vector<std::int64_t>{1'000, 2'000, 3'000}));
 }
 
-TEST(LatenessNs, ALostTickShowsAsOnePeriodLate) {
-  const std::vector<std::int64_t> wakes{10'000 + 1'000'000, 10'000 + 3'000'000};
-  EXPECT_EQ(latenessNs(wakes, 10'000, 1'000'000), (std::vector<std::int64_t>{0, 1'000'000}));
+TEST(LatenessNs, ABurstAfterAStallIsLateUntilCaughtUp) {
+  const std::vector<std::int64_t> wakes{1'000, 3'500, 3'510, 4'000};
+  EXPECT_EQ(latenessNs(wakes, wakes, 0, 1'000, everyPeriod),
+            (std::vector<std::int64_t>{0, 1'500, 510, 0}));
+}
+
+TEST(LatenessNs, DeadlinesFollowTheSourcesOwnSkipPolicy) {
+  // Skips to the first deadline after the end of a tick that overran a whole period.
+  const bench::DeadlinePolicy skip = [](std::int64_t previous, std::int64_t period, std::int64_t end) {
+    std::int64_t next = previous + period;
+    while (next <= end) next += period;
+    return next;
+  };
+  const std::vector<std::int64_t> wakes{1'000, 2'900, 4'000, 5'020};
+  const std::vector<std::int64_t> ends{1'010, 3'100, 4'010, 5'030};
+  EXPECT_EQ(latenessNs(wakes, ends, 0, 1'000, skip), (std::vector<std::int64_t>{0, 900, 0, 20}));
 }
 
 struct PercentileRow {
@@ -76,11 +93,21 @@ TEST(Summarize, EmptyInputGivesZeros) {
 
 TEST(HistogramBuckets, CountsEdgesOverflowUnderflowAndFirstOutliers) {
   const std::vector<std::int64_t> lateness{0, 9, 10, 29, 30, -1, 31, 100, 45};
-  const Histogram h = histogram(lateness, 10, 3, 2);
+  const Histogram h = histogram(lateness, linearEdges(10, 3), 2);
   EXPECT_EQ(h.counts, (std::vector<std::uint64_t>{2, 1, 1}));
   EXPECT_EQ(h.underflow, 1u);
   EXPECT_EQ(h.overflow, 4u);
   EXPECT_EQ(h.outlierTicks, (std::vector<std::size_t>{5, 7}));
+}
+
+TEST(HistogramBuckets, LogEdgesSpanDecadesEvenly) {
+  EXPECT_EQ(logEdges(1'000, 2, 2), (std::vector<std::int64_t>{1'000, 3'162, 10'000, 31'623, 100'000}));
+  const std::vector<std::int64_t> lateness{999, 1'000, 3'161, 3'162, 99'999, 100'000};
+  const Histogram h = histogram(lateness, logEdges(1'000, 2, 2), 5);
+  EXPECT_EQ(h.counts, (std::vector<std::uint64_t>{2, 1, 0, 1}));
+  EXPECT_EQ(h.underflow, 1u);
+  EXPECT_EQ(h.overflow, 1u);
+  EXPECT_EQ(h.outlierTicks, (std::vector<std::size_t>{6}));
 }
 
 struct LostRow {

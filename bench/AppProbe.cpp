@@ -1,0 +1,75 @@
+// Our program as its users start it, with a probe for the benchmarks:
+//   scroll_app_probe startup         prints when Image1 first painted and the peak RSS, then exits
+//   scroll_app_probe idle KIND SECS  after the first frame, with KIND "stopped", "mm" or "std",
+//                                    starts that timer at 10 ms through START and prints the CPU
+//                                    time the process used over SECS seconds
+// Runs in a directory holding BG.bmp.
+
+#include "PaintWatch.h"
+#include "RunGuarded.h"
+#include "TApplication.h"
+#include "TickLog.h"
+#include "Unit1.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace {
+
+std::int64_t processCpuNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+// Starts the chosen timer the way a user does, waits `seconds`, reports, stops, exits.
+void measureIdle(TForm1& form, const std::string& kind, int seconds)
+{
+    if (kind != "stopped") {
+        form.Edit1->SetText("10");
+        (kind == "mm" ? form.RadioButton2 : form.RadioButton1)->setChecked(true);
+        form.Button1Click(form.Button1);
+    }
+    const std::int64_t cpu0 = processCpuNs();
+    const std::int64_t wall0 = bench::monotonicNs();
+    QTimer::singleShot(seconds * 1000, &form, [&form, kind, cpu0, wall0] {
+        bench::reportLine({{"cpu_ns", processCpuNs() - cpu0}, {"wall_ns", bench::monotonicNs() - wall0}});
+        if (kind != "stopped")
+            form.Button1Click(form.Button1);
+        QCoreApplication::exit(0);
+    });
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    const bool startup = argc == 2 && std::strcmp(argv[1], "startup") == 0;
+    const bool idle = argc == 4 && std::strcmp(argv[1], "idle") == 0;
+    if (!startup && !idle) {
+        std::fprintf(stderr, "usage: scroll_app_probe startup | idle stopped|mm|std SECONDS\n");
+        return 2;
+    }
+    TApplication application(argc, argv);
+    return RunGuarded([&] {
+        Application->Initialize();
+        Application->CreateForm(Form1);
+        if (startup) {
+            bench::reportFirstPaintAndExit(Form1->Image1);
+        } else {
+            const std::string kind = argv[2];
+            const int seconds = std::atoi(argv[3]);
+            new bench::PaintWatch(Form1->Image1, [kind, seconds, started = false](std::int64_t) mutable {
+                // Queued: a click is no business of a paint event.
+                if (!std::exchange(started, true))
+                    QTimer::singleShot(0, Form1, [kind, seconds] { measureIdle(*Form1, kind, seconds); });
+            });
+        }
+        Application->Run();
+    });
+}

@@ -1,0 +1,83 @@
+#include "Measure.h"
+#include "TickLog.h"
+
+#include <QHash>
+#include <QProcess>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace bench {
+
+namespace {
+
+struct ProbeRun {
+    std::int64_t launchedNs = 0;
+    QHash<QString, std::int64_t> fields;  // the numbers of its report line; empty on failure
+};
+
+ProbeRun runProbe(const QString& program, const QStringList& arguments, const QString& directory, int timeoutMs)
+{
+    ProbeRun run;
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(directory);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    run.launchedNs = monotonicNs();
+    process.start();
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0) {
+        process.kill();
+        process.waitForFinished();
+        std::fprintf(stderr, "bench: %s %s failed\n", qUtf8Printable(program), qUtf8Printable(arguments.join(' ')));
+        return run;
+    }
+    for (const QByteArray& field : process.readAllStandardOutput().simplified().split(' ')) {
+        const auto pair = field.split('=');
+        if (pair.size() == 2)
+            run.fields.insert(QString::fromLatin1(pair[0]), pair[1].toLongLong());
+    }
+    return run;
+}
+
+double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::ranges::sort(values);
+    return values[(values.size() - 1) / 2];
+}
+
+}  // namespace
+
+std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs)
+{
+    std::vector<std::vector<double>> ms(probes.size());
+    std::vector<std::vector<double>> rss(probes.size());
+    for (int run = 0; run < runs; ++run) {
+        for (std::size_t i = 0; i < probes.size(); ++i) {
+            const ProbeRun probe = runProbe(probes[i].program, probes[i].arguments, probes[i].directory, 30'000);
+            if (!probe.fields.contains(QStringLiteral("first_paint_ns")))
+                continue;
+            ms[i].push_back(double(probe.fields.value(QStringLiteral("first_paint_ns")) - probe.launchedNs) / 1e6);
+            rss[i].push_back(double(probe.fields.value(QStringLiteral("rss_kib"))));
+        }
+    }
+    std::vector<StartupFigures> figures;
+    for (std::size_t i = 0; i < probes.size(); ++i)
+        figures.push_back({median(ms[i]), median(rss[i]), int(ms[i].size())});
+    return figures;
+}
+
+double measureIdleCpuPct(const QString& appProbe, const QString& directory, const QString& kind, int seconds)
+{
+    const ProbeRun probe = runProbe(appProbe, {QStringLiteral("idle"), kind, QString::number(seconds)}, directory,
+                                    seconds * 1000 + 30'000);
+    const std::int64_t wall = probe.fields.value(QStringLiteral("wall_ns"));
+    if (wall <= 0)
+        return -1;
+    return 100.0 * double(probe.fields.value(QStringLiteral("cpu_ns"))) / double(wall);
+}
+
+}  // namespace bench

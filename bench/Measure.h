@@ -1,0 +1,88 @@
+#pragma once
+
+// The measurements the benchmark driver runs, each taking its figures in the call that
+// reports them. All run on the GUI thread of a running TApplication (offscreen platform).
+
+#include "LatencyStats.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <span>
+#include <vector>
+
+class TForm1;
+
+namespace bench {
+
+// Reports count the ticks more than 1 ms late and name the first few.
+inline constexpr std::int64_t kOutlierNs = 1'000'000;
+inline constexpr std::size_t kOutliersKept = 5;
+
+struct TickFigures {
+    std::vector<std::int64_t> latenessNs;
+    LatencySummary summary;
+    Histogram histogram;   // 10 µs buckets up to kOutlierNs
+    std::size_t lost = 0;  // deadlines that passed without a tick
+};
+
+// `endsNs`: when each tick's handler returned, which is what a skipping policy looks at.
+TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs, std::int64_t t0Ns,
+                    std::int64_t periodNs, const DeadlinePolicy& next);
+
+// The timer service's own choice of the next deadline, for its ticks.
+std::int64_t serviceDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs);
+
+// The precision timer ("mmtimer"), the baseline thread ("baseline") and, if asked, the
+// standard timer ("stdtimer") ticking side by side at one period, each until it has
+// `ticks` wakes; staggered within the period so that they do not wake together.
+std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer);
+
+// The precision timer driving the window's real scroll step at 1 ms while the window
+// repaints, beside a baseline thread.
+struct ScrollFigures {
+    TickFigures ticks;
+    TickFigures baseline;
+    double ticksPerS = 0;
+    double framesPerS = 0;
+    int maxPending = 0;         // queued, undelivered control updates seen after a step
+    bool positionExact = false; // the view moved exactly once per tick
+};
+
+ScrollFigures measureScroll(TForm1& form, std::size_t ticks);
+
+// Medians of one scroll step on the window's thread (repaint excluded) and of a row-wise
+// memcpy of the same 800 x 356 pixels, interleaved.
+struct StepCost {
+    double stepNs = 0;
+    double memcpyNs = 0;
+};
+
+StepCost measureStepCost(TForm1& form, std::size_t steps);
+
+// Start-up of a probe process, from just before it was launched until its first frame was
+// painted, and its peak RSS by then. Medians over the runs.
+struct StartupFigures {
+    double ms = 0;
+    double rssKiB = 0;
+    int runs = 0;  // runs that reported
+};
+
+// Probes launched in turn, `runs` times each, in the given working directories, so that a
+// slow spell of the machine falls on all of them alike.
+struct StartupProbe {
+    QString program;
+    QStringList arguments;
+    QString directory;
+};
+
+std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs);
+
+// Share of one core the program used over `seconds` after its first frame, with the chosen
+// timer ("stopped", "mm", "std") started at 10 ms; negative if the probe failed.
+double measureIdleCpuPct(const QString& appProbe, const QString& directory, const QString& kind, int seconds);
+
+}  // namespace bench

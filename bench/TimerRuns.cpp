@@ -1,0 +1,82 @@
+#include "BaselineTicker.h"
+#include "Measure.h"
+#include "TMMTimer.h"
+#include "TTimer.h"
+#include "TimerService.h"
+#include "TickLog.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
+
+namespace bench {
+
+TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs, std::int64_t t0Ns,
+                    std::int64_t periodNs, const DeadlinePolicy& next)
+{
+    TickFigures figures;
+    figures.latenessNs = latenessNs(wakesNs, endsNs, t0Ns, periodNs, next);
+    figures.summary = summarize(figures.latenessNs);
+    figures.histogram = histogram(figures.latenessNs, linearEdges(10'000, kOutlierNs / 10'000), kOutliersKept);
+    figures.lost = wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back(), wakesNs.size());
+    return figures;
+}
+
+std::int64_t serviceDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs)
+{
+    using std::chrono::nanoseconds;
+    return NextDeadline(nanoseconds(previousNs), nanoseconds(periodNs), nanoseconds(endNs)).count();
+}
+
+std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
+{
+    const std::int64_t period = std::int64_t(periodMs) * 1'000'000;
+    QEventLoop loop;
+    int running = withStandardTimer ? 3 : 2;
+    // Each log says when it is full, from its own thread; the last one ends the loop.
+    const auto onFull = [&] {
+        QMetaObject::invokeMethod(&loop, [&] { if (--running == 0) loop.quit(); }, Qt::QueuedConnection);
+    };
+    TickLog mmLog(ticks, onFull);
+    TickLog baseLog(ticks, onFull);
+    TickLog stdLog(withStandardTimer ? ticks : 0, onFull);
+
+    TMMTimer mm;
+    mm.SetResolution(1);
+    mm.SetInterval(periodMs);
+    mm.SetOnTimer([&mmLog] { mmLog.record(monotonicNs()); });
+    TTimer standard;
+    standard.SetEnabled(false);
+    standard.SetInterval(periodMs);
+    standard.OnTimer = [&stdLog](TObject*) { stdLog.record(monotonicNs()); };
+
+    // A source that never fills its log must not hang the run: give up at three times its length.
+    QTimer::singleShot(std::chrono::milliseconds(3 * ticks * periodMs + 10'000), &loop, &QEventLoop::quit);
+
+    // t0 is read just before each start, so a source's own set-up delay counts against it.
+    const std::int64_t mmT0 = monotonicNs();
+    mm.SetEnabled(true);
+    BaselineTicker baseline(mmT0 + period / 2, period, baseLog);
+    std::int64_t stdT0 = 0;
+    if (withStandardTimer) {
+        std::this_thread::sleep_for(std::chrono::nanoseconds(period / 4));
+        stdT0 = monotonicNs();
+        standard.SetEnabled(true);
+    }
+    loop.exec();
+    mm.SetEnabled(false);
+    standard.SetEnabled(false);
+
+    std::map<QString, TickFigures> figures;
+    // The handlers return within nanoseconds of their wake, which stands in for their end.
+    figures[QStringLiteral("mmtimer")] = analyse(mmLog.wakes(), mmLog.wakes(), mmT0, period, serviceDeadline);
+    figures[QStringLiteral("baseline")] =
+        analyse(baseLog.wakes(), baseLog.wakes(), mmT0 + period / 2, period, everyPeriod);
+    if (withStandardTimer)
+        figures[QStringLiteral("stdtimer")] = analyse(stdLog.wakes(), stdLog.wakes(), stdT0, period, everyPeriod);
+    return figures;
+}
+
+}  // namespace bench
