@@ -2,8 +2,10 @@
 
 #include "SysUtils.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QtEndian>
 
 TBitmap::TBitmap() : FCanvas(Qt::white) {}
 
@@ -18,8 +20,18 @@ void TBitmap::LoadFromFile(const std::string& FileName)
         fail(QStringLiteral("there is no such file"));
     if (file.isDir())
         fail(QStringLiteral("it is a directory"));
+    if (!file.isFile())
+        fail(QStringLiteral("it is not a regular file"));
     if (!file.isReadable())
         fail(QStringLiteral("no permission to read it"));
+
+    // Qt takes pixels that start past the end of the file for an empty picture; such a file holds none.
+    QFile raw(file.filePath());
+    if (raw.open(QIODevice::ReadOnly)) {
+        const QByteArray fileHeader = raw.read(14);
+        if (fileHeader.size() == 14 && qFromLittleEndian<quint32>(fileHeader.constData() + 10) >= raw.size())
+            fail(QStringLiteral("it is not a readable BMP picture (no pixel data)"));
+    }
 
     QImageReader reader(file.filePath(), "bmp");
     // Qt refuses pictures above its allocation limit, which stays in force; say so rather than "unreadable".
@@ -30,8 +42,14 @@ void TBitmap::LoadFromFile(const std::string& FileName)
                  .arg(size.width())
                  .arg(size.height())
                  .arg(QImageReader::allocationLimit()));
-    QImage picture = reader.read();
-    if (picture.isNull())
+    // Qt's decoder leaves the pixels a damaged file lacks as it found them: a picture filled beforehand
+    // keeps them from showing whatever the memory held.
+    QImage picture;
+    if (size.isValid()) {
+        picture = QImage(size, reader.imageFormat());
+        picture.fill(0);
+    }
+    if (!reader.read(&picture))
         fail(QStringLiteral("it is not a readable BMP picture (%1)").arg(reader.errorString()));
     picture.convertTo(TCanvas::PixelFormat);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <climits>
 #include <string>
 
@@ -12,6 +14,11 @@ struct TextRow {
     std::string Text;
     int Expected;
 };
+
+void PrintTo(const TextRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
 
 class StrToIntDefTest : public testing::TestWithParam<TextRow> {};
 

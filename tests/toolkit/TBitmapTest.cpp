@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstring>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +23,11 @@ struct LoadFailureRow {
     const char* Reason;
 };
 
+void PrintTo(const LoadFailureRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
+
 std::string WriteFile(const QTemporaryDir& folder, const QString& name, const QByteArray& content)
 {
     QFile file(folder.filePath(name));
@@ -28,20 +36,19 @@ std::string WriteFile(const QTemporaryDir& folder, const QString& name, const QB
     return file.fileName().toStdString();
 }
 
-// A real BMP header that claims a picture far above Qt's allocation limit.
-std::string WriteHugeBmp(const QTemporaryDir& folder)
+// A real 4 x 4 BMP file with some of its header's 32-bit fields replaced: {byte offset, value}.
+std::string WritePatchedBmp(const QTemporaryDir& folder, std::initializer_list<std::pair<int, quint32>> fields)
 {
-    const std::string small = WriteBmp(folder, "huge.bmp", Pattern(4, 4));
-    QFile file(QString::fromStdString(small));
+    const std::string path = WriteBmp(folder, "BG.bmp", Pattern(4, 4));
+    QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadWrite))
         return {};
     QByteArray bytes = file.readAll();
-    const qint32 side = 9000;
-    std::memcpy(bytes.data() + 18, &side, sizeof side);
-    std::memcpy(bytes.data() + 22, &side, sizeof side);
+    for (const auto& [offset, value] : fields)
+        std::memcpy(bytes.data() + offset, &value, sizeof value);
     file.seek(0);
     file.write(bytes);
-    return small;
+    return path;
 }
 
 class LoadFailureTest : public testing::TestWithParam<LoadFailureRow> {};
@@ -80,7 +87,20 @@ INSTANTIATE_TEST_SUITE_P(Files, LoadFailureTest,
                 return Pattern(4, 4).save(path, "PNG") ? path.toStdString() : std::string();
             },
             "not a readable BMP picture"},
-        LoadFailureRow{"AboveAllocationLimit", WriteHugeBmp, "too large"}),
+        // Width and height far above Qt's allocation limit.
+        LoadFailureRow{"AboveAllocationLimit",
+            [](const QTemporaryDir& folder) { return WritePatchedBmp(folder, {{18, 9000}, {22, 9000}}); },
+            "too large"},
+        // Opening a FIFO would wait for a writer that never comes.
+        LoadFailureRow{"Fifo",
+            [](const QTemporaryDir& folder) {
+                const QString path = folder.filePath("BG.bmp");
+                return mkfifo(QFile::encodeName(path).constData(), 0644) == 0 ? path.toStdString() : std::string();
+            },
+            "not a regular file"},
+        LoadFailureRow{"PixelsPastTheEnd",
+            [](const QTemporaryDir& folder) { return WritePatchedBmp(folder, {{10, 0x7FFFFFF0u}}); },
+            "no pixel data"}),
     [](const auto& info) { return info.param.Name; });
 
 TEST(LoadFromFile, RefusesAFileWithoutReadPermission)

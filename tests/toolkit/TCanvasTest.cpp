@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <climits>
 #include <string>
 
@@ -57,6 +59,11 @@ struct OutsideRow {
     QPoint Inside;   // a view pixel with a picture pixel behind it
     QPoint Outside;  // a view pixel past the picture
 };
+
+void PrintTo(const OutsideRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
 
 class OutsideTheBitmapTest : public CopyRectTest, public testing::WithParamInterface<OutsideRow> {};
 
@@ -117,6 +124,11 @@ struct BadRectRow {
     TRect Dest;
     TRect Source;
 };
+
+void PrintTo(const BadRectRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
 
 class BadRectTest : public CopyRectTest, public testing::WithParamInterface<BadRectRow> {};
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <functional>
 
 namespace {
@@ -50,6 +52,11 @@ struct IntervalRow {
     const char* Name;
     unsigned Interval;
 };
+
+void PrintTo(const IntervalRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
 
 class NoTicksTest : public testing::TestWithParam<IntervalRow> {};
 

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cstdlib>
 #include <set>
 
@@ -37,6 +39,11 @@ struct ControlRow {
     const char* Caption;  // what the control shows
     bool Checked;
 };
+
+void PrintTo(const ControlRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
 
 class ControlTest : public Description, public testing::WithParamInterface<ControlRow> {};
 
