@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPalette>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -195,8 +196,30 @@ TEST_P(PictureCorpusTest, LoadsAsDescribedOrIsRefused)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, PictureCorpusTest, testing::ValuesIn(PictureCorpus()),
-                         [](const testing::TestParamInfo<PictureCase>& info) { return info.param.Name; });
+// Inputs the fuzzer once failed on (scripts/fuzz.sh keeps them as base64): damaged pictures that
+// must now be refused or shown without crash and without leftover memory.
+std::vector<PictureCase> FuzzRegressions()
+{
+    std::vector<PictureCase> cases;
+    const QDir folder(QStringLiteral(FUZZ_REGRESSIONS));
+    for (const QString& name : folder.entryList({QStringLiteral("*.b64")}, QDir::Files, QDir::Name)) {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = QByteArray::fromBase64(file.readAll());
+        PictureCase regression;
+        regression.Name = name.chopped(4).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]")), QStringLiteral("_")).toStdString();
+        regression.Outcome = Expect::EitherWay;
+        regression.Why = "found by the fuzzer";
+        regression.Bytes.assign(bytes.begin(), bytes.end());
+        cases.push_back(std::move(regression));
+    }
+    return cases;
+}
+
+const auto CaseName = [](const testing::TestParamInfo<PictureCase>& info) { return info.param.Name; };
+INSTANTIATE_TEST_SUITE_P(Corpus, PictureCorpusTest, testing::ValuesIn(PictureCorpus()), CaseName);
+INSTANTIATE_TEST_SUITE_P(FuzzRegressions, PictureCorpusTest, testing::ValuesIn(FuzzRegressions()), CaseName);
 
 // Runs the load while a watchdog stands by: if the load still blocks after a generous bound, the
 // watchdog feeds the FIFO so the test can end and report the hang instead of being killed.
