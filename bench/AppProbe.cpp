@@ -45,7 +45,7 @@ void measureIdle(TForm1& form, const std::string& kind, int seconds)
     });
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -8,20 +8,26 @@
 namespace bench {
 
 BaselineTicker::BaselineTicker(std::int64_t t0Ns, std::int64_t periodNs, TickLog& log)
-    : FT0Ns(t0Ns), FPeriodNs(periodNs), FLog(log), FThread([this](std::stop_token s) { run(s); }) {}
-
-void BaselineTicker::run(std::stop_token stop) {
-  RaiseTimerThreadPriority();  // the same attempt the timer service makes for its threads
-  std::int64_t deadline = FT0Ns;
-  while (!stop.stop_requested()) {
-    deadline += FPeriodNs;
-    const timespec ts{static_cast<time_t>(deadline / 1'000'000'000),
-                      static_cast<long>(deadline % 1'000'000'000)};
-    int rc;
-    while ((rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr)) == EINTR) {
-    }
-    if (rc != 0 || !FLog.record(monotonicNs())) break;
-  }
+    : FT0Ns(t0Ns),
+      FPeriodNs(periodNs),
+      FLog(log),
+      FThread([this](std::stop_token s) { run(s); })
+{
 }
 
-}  // namespace bench
+void BaselineTicker::run(std::stop_token stop)
+{
+    RaiseTimerThreadPriority(); // the same attempt the timer service makes for its threads
+    std::int64_t deadline = FT0Ns;
+    while (!stop.stop_requested()) {
+        deadline += FPeriodNs;
+        const timespec ts{static_cast<time_t>(deadline / 1'000'000'000), static_cast<long>(deadline % 1'000'000'000)};
+        int rc;
+        while ((rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr)) == EINTR) {
+        }
+        if (rc != 0 || !FLog.record(monotonicNs()))
+            break;
+    }
+}
+
+} // namespace bench

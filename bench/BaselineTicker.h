@@ -11,16 +11,16 @@
 namespace bench {
 
 class BaselineTicker {
- public:
-  BaselineTicker(std::int64_t t0Ns, std::int64_t periodNs, TickLog& log);
+public:
+    BaselineTicker(std::int64_t t0Ns, std::int64_t periodNs, TickLog& log);
 
- private:
-  void run(std::stop_token stop);
+private:
+    void run(std::stop_token stop);
 
-  std::int64_t FT0Ns;
-  std::int64_t FPeriodNs;
-  TickLog& FLog;
-  std::jthread FThread;  // last: starts after the fields it reads
+    std::int64_t FT0Ns;
+    std::int64_t FPeriodNs;
+    TickLog& FLog;
+    std::jthread FThread; // last: starts after the fields it reads
 };
 
-}  // namespace bench
+} // namespace bench

@@ -13,7 +13,7 @@ namespace {
 
 struct ProbeRun {
     std::int64_t launchedNs = 0;
-    QHash<QString, std::int64_t> fields;  // the numbers of its report line; empty on failure
+    QHash<QString, std::int64_t> fields; // the numbers of its report line; empty on failure
 };
 
 ProbeRun runProbe(const QString& program, const QStringList& arguments, const QString& directory, int timeoutMs)
@@ -23,14 +23,16 @@ ProbeRun runProbe(const QString& program, const QStringList& arguments, const QS
     process.setProgram(program);
     process.setArguments(arguments);
     process.setWorkingDirectory(directory);
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     run.launchedNs = monotonicNs();
     process.start();
-    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0) {
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
         process.kill();
         process.waitForFinished();
-        std::fprintf(stderr, "bench: %s %s failed\n", qUtf8Printable(program), qUtf8Printable(arguments.join(' ')));
+        // Qt's chatter on a probe's stderr is shown only when the probe failed.
+        std::fprintf(stderr, "scrollbench: %s %s failed in %s:\n%s\n", qUtf8Printable(program),
+                     qUtf8Printable(arguments.join(' ')), qUtf8Printable(directory),
+                     process.readAllStandardError().constData());
         return run;
     }
     for (const QByteArray& field : process.readAllStandardOutput().simplified().split(' ')) {
@@ -49,7 +51,7 @@ double median(std::vector<double> values)
     return values[(values.size() - 1) / 2];
 }
 
-}  // namespace
+} // namespace
 
 std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs)
 {
@@ -80,4 +82,4 @@ double measureIdleCpuPct(const QString& appProbe, const QString& directory, cons
     return 100.0 * double(probe.fields.value(QStringLiteral("cpu_ns"))) / double(wall);
 }
 
-}  // namespace bench
+} // namespace bench

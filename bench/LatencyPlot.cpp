@@ -12,13 +12,15 @@ namespace {
 constexpr int kPanelWidth = 460;
 constexpr int kPanelHeight = 400;
 constexpr int kHeadingHeight = 40;
-constexpr int kLeft = 62;    // count labels
+constexpr int kLeft = 62; // count labels
 constexpr int kRight = 14;
-constexpr int kTop = 54;     // panel title and figures
-constexpr int kBottom = 56;  // lateness labels and axis title
+constexpr int kTop = 54;    // panel title and figures
+constexpr int kBottom = 56; // lateness labels and axis title
 const QColor kBar(50, 100, 180);
 const QColor kOverflow(200, 60, 40);
 const QColor kGrid(225, 225, 225);
+const QColor kMedian(30, 150, 60);
+const QColor kP99(230, 140, 20);
 
 QFont font(int pixels, bool bold = false)
 {
@@ -94,6 +96,28 @@ void drawPanel(QPainter& p, const QRect& area, const LatencyPanel& panel, int de
         p.drawLine(x, plot.bottom(), x, plot.bottom() + 4);
         p.drawText(QRect(x - 40, plot.bottom() + 6, 80, 16), Qt::AlignHCenter, duration(double(h.edgesNs[i])));
     }
+    // Where a lateness falls on the bucket axis, between the edges around it on their own scale.
+    const auto xOf = [&](std::int64_t ns) {
+        const auto above = std::ranges::upper_bound(h.edgesNs, ns);
+        if (above == h.edgesNs.begin())
+            return double(plot.left());
+        if (above == h.edgesNs.end())
+            return plot.left() + (columns - 0.5) * column;
+        const std::size_t i = std::size_t(above - h.edgesNs.begin()) - 1;
+        const double within =
+            std::log(double(ns) / double(h.edgesNs[i])) / std::log(double(*above) / double(h.edgesNs[i]));
+        return plot.left() + (double(i) + within) * column;
+    };
+    const auto marker = [&](std::int64_t ns, const QColor& colour, const QString& label, int row) {
+        const double x = xOf(ns);
+        p.setPen(QPen(colour, 2, Qt::DashLine));
+        p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        p.setPen(colour);
+        p.drawText(QRectF(x + 4, plot.top() + 4 + row * 16, 80, 16), Qt::AlignLeft, label);
+    };
+    marker(s.p50Ns, kMedian, QStringLiteral("median"), 0);
+    marker(s.p99Ns, kP99, QStringLiteral("p99"), 1);
+
     p.setPen(kOverflow);
     p.drawText(QRect(plot.right() - 70, plot.bottom() + 22, 70, 16), Qt::AlignRight,
                QStringLiteral("> %1").arg(duration(double(h.edgesNs.back()))));
@@ -107,7 +131,7 @@ void drawPanel(QPainter& p, const QRect& area, const LatencyPanel& panel, int de
     p.restore();
 }
 
-}  // namespace
+} // namespace
 
 QImage drawLatencyPanels(const QString& heading, const std::vector<LatencyPanel>& panels)
 {
@@ -129,4 +153,4 @@ QImage drawLatencyPanels(const QString& heading, const std::vector<LatencyPanel>
     return image;
 }
 
-}  // namespace bench
+} // namespace bench

@@ -20,4 +20,4 @@ struct LatencyPanel {
 // and the overflow a bar of its own. Needs a QGuiApplication, for the fonts.
 QImage drawLatencyPanels(const QString& heading, const std::vector<LatencyPanel>& panels);
 
-}  // namespace bench
+} // namespace bench

@@ -5,85 +5,106 @@
 
 namespace bench {
 
-std::int64_t everyPeriod(std::int64_t previousNs, std::int64_t periodNs, std::int64_t /*endNs*/) {
-  return previousNs + periodNs;
+std::int64_t everyPeriod(std::int64_t previousNs, std::int64_t periodNs, std::int64_t /*endNs*/)
+{
+    return previousNs + periodNs;
 }
 
 std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs,
-                                     std::int64_t t0Ns, std::int64_t periodNs, const DeadlinePolicy& next) {
-  std::vector<std::int64_t> out;
-  out.reserve(wakesNs.size());
-  std::int64_t deadline = t0Ns + periodNs;
-  for (std::size_t i = 0; i < wakesNs.size(); ++i) {
-    out.push_back(wakesNs[i] - deadline);
-    if (i < endsNs.size()) deadline = next(deadline, periodNs, endsNs[i]);
-  }
-  return out;
-}
-
-std::int64_t percentile(std::span<const std::int64_t> sorted, double q) {
-  if (sorted.empty()) return 0;
-  const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(sorted.size())));
-  return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
-}
-
-LatencySummary summarize(std::span<const std::int64_t> lateness) {
-  LatencySummary s;
-  s.ticks = lateness.size();
-  if (lateness.empty()) return s;
-  std::vector<std::int64_t> sorted(lateness.begin(), lateness.end());
-  std::ranges::sort(sorted);
-  s.p50Ns = percentile(sorted, 0.50);
-  s.p99Ns = percentile(sorted, 0.99);
-  s.p999Ns = percentile(sorted, 0.999);
-  s.maxNs = sorted.back();
-  s.driftNs = lateness.back() - lateness.front();
-  return s;
-}
-
-std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets) {
-  std::vector<std::int64_t> edges(buckets + 1);
-  for (std::size_t i = 0; i < edges.size(); ++i) edges[i] = static_cast<std::int64_t>(i) * widthNs;
-  return edges;
-}
-
-std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade) {
-  std::vector<std::int64_t> edges;
-  for (int i = 0; i <= decades * perDecade; ++i)
-    edges.push_back(std::llround(static_cast<double>(firstNs) * std::pow(10.0, static_cast<double>(i) / perDecade)));
-  return edges;
-}
-
-Histogram histogram(std::span<const std::int64_t> lateness, std::vector<std::int64_t> edgesNs,
-                    std::size_t maxOutliers) {
-  Histogram h;
-  h.counts.assign(edgesNs.size() - 1, 0);
-  h.edgesNs = std::move(edgesNs);
-  for (std::size_t i = 0; i < lateness.size(); ++i) {
-    const auto above = std::ranges::upper_bound(h.edgesNs, lateness[i]);
-    if (above == h.edgesNs.begin()) {
-      ++h.underflow;
-    } else if (above == h.edgesNs.end()) {
-      ++h.overflow;
-      if (h.outlierTicks.size() < maxOutliers) h.outlierTicks.push_back(i + 1);
-    } else {
-      ++h.counts[static_cast<std::size_t>(above - h.edgesNs.begin()) - 1];
+                                     std::int64_t t0Ns, std::int64_t periodNs, const DeadlinePolicy& next)
+{
+    std::vector<std::int64_t> out;
+    out.reserve(wakesNs.size());
+    std::int64_t deadline = t0Ns + periodNs;
+    for (std::size_t i = 0; i < wakesNs.size(); ++i) {
+        out.push_back(wakesNs[i] - deadline);
+        if (i < endsNs.size())
+            deadline = next(deadline, periodNs, endsNs[i]);
     }
-  }
-  return h;
+    return out;
 }
 
-std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastWakeNs,
-                      std::size_t ticks) {
-  if (lastWakeNs <= t0Ns) return 0;
-  const auto due = static_cast<std::size_t>((lastWakeNs - t0Ns) / periodNs);
-  return due > ticks ? due - ticks : 0;
+std::int64_t percentile(std::span<const std::int64_t> sorted, double q)
+{
+    if (sorted.empty())
+        return 0;
+    const auto rank = static_cast<std::size_t>(std::ceil(q * static_cast<double>(sorted.size())));
+    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
-int scrollLeftAfter(int left, int width, std::uint64_t steps) {
-  if (width <= 800) return 0;
-  const auto cycle = static_cast<std::uint64_t>(width - 799);
-  return static_cast<int>((static_cast<std::uint64_t>(left) + steps) % cycle);
+LatencySummary summarize(std::span<const std::int64_t> lateness)
+{
+    LatencySummary s;
+    s.ticks = lateness.size();
+    if (lateness.empty())
+        return s;
+    std::vector<std::int64_t> sorted(lateness.begin(), lateness.end());
+    std::ranges::sort(sorted);
+    s.p50Ns = percentile(sorted, 0.50);
+    s.p99Ns = percentile(sorted, 0.99);
+    s.p999Ns = percentile(sorted, 0.999);
+    s.maxNs = sorted.back();
+    return s;
 }
 
-}  // namespace bench
+std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets)
+{
+    std::vector<std::int64_t> edges(buckets + 1);
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        edges[i] = static_cast<std::int64_t>(i) * widthNs;
+    return edges;
+}
+
+std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade)
+{
+    std::vector<std::int64_t> edges;
+    for (int i = 0; i <= decades * perDecade; ++i)
+        edges.push_back(
+            std::llround(static_cast<double>(firstNs) * std::pow(10.0, static_cast<double>(i) / perDecade)));
+    return edges;
+}
+
+Histogram histogram(std::span<const std::int64_t> lateness, std::vector<std::int64_t> edgesNs, std::size_t maxOutliers)
+{
+    Histogram h;
+    h.counts.assign(edgesNs.size() - 1, 0);
+    h.edgesNs = std::move(edgesNs);
+    for (std::size_t i = 0; i < lateness.size(); ++i) {
+        const auto above = std::ranges::upper_bound(h.edgesNs, lateness[i]);
+        if (above == h.edgesNs.begin()) {
+            ++h.underflow;
+        } else if (above == h.edgesNs.end()) {
+            ++h.overflow;
+            if (h.outlierTicks.size() < maxOutliers)
+                h.outlierTicks.push_back(i + 1);
+        } else {
+            ++h.counts[static_cast<std::size_t>(above - h.edgesNs.begin()) - 1];
+        }
+    }
+    return h;
+}
+
+std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs)
+{
+    if (wakesNs.empty())
+        return 0;
+    return wakesNs.back() - wakesNs.front() - static_cast<std::int64_t>(wakesNs.size() - 1) * periodNs;
+}
+
+std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastWakeNs, std::size_t ticks)
+{
+    if (lastWakeNs <= t0Ns)
+        return 0;
+    const auto due = static_cast<std::size_t>((lastWakeNs - t0Ns) / periodNs);
+    return due > ticks ? due - ticks : 0;
+}
+
+int scrollLeftAfter(int left, int width, std::uint64_t steps)
+{
+    if (width <= 800)
+        return 0;
+    const auto cycle = static_cast<std::uint64_t>(width - 799);
+    return static_cast<int>((static_cast<std::uint64_t>(left) + steps) % cycle);
+}
+
+} // namespace bench

@@ -12,16 +12,14 @@ namespace bench {
 
 // How a source picks its next deadline once a tick that was due at `previousNs` has ended
 // at `endNs`.
-using DeadlinePolicy =
-    std::function<std::int64_t(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs)>;
+using DeadlinePolicy = std::function<std::int64_t(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs)>;
 
 // The plain policy: every period, however late the last tick was, so a late source fires
 // the ticks it owes in a burst.
 std::int64_t everyPeriod(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs);
 
-// Lateness of each wake against the deadline of t0 + k * period that the source's policy
-// gave it, from t0 + period on. Nothing is re-aligned to the wake itself, so a source that
-// drifts shows it; a source that skips deadlines shows them as lost ticks, not as lateness.
+// Lateness of each wake against the deadline its source's policy gave it, starting from
+// t0 + period: how precisely each tick woke, whatever the source did about earlier ones.
 std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs,
                                      std::int64_t t0Ns, std::int64_t periodNs, const DeadlinePolicy& next);
 
@@ -29,22 +27,21 @@ std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std:
 std::int64_t percentile(std::span<const std::int64_t> sorted, double q);
 
 struct LatencySummary {
-  std::int64_t p50Ns = 0;
-  std::int64_t p99Ns = 0;
-  std::int64_t p999Ns = 0;
-  std::int64_t maxNs = 0;
-  std::int64_t driftNs = 0;  // last tick's lateness minus the first's
-  std::size_t ticks = 0;
+    std::int64_t p50Ns = 0;
+    std::int64_t p99Ns = 0;
+    std::int64_t p999Ns = 0;
+    std::int64_t maxNs = 0;
+    std::size_t ticks = 0;
 };
 
 LatencySummary summarize(std::span<const std::int64_t> latenessNs);
 
 struct Histogram {
-  std::vector<std::int64_t> edgesNs;  // bucket i holds [edgesNs[i], edgesNs[i + 1])
-  std::vector<std::uint64_t> counts;  // one fewer than the edges
-  std::uint64_t underflow = 0;        // below the first edge
-  std::uint64_t overflow = 0;         // at or above the last edge
-  std::vector<std::size_t> outlierTicks;  // first few tick numbers (from 1) that overflowed
+    std::vector<std::int64_t> edgesNs;     // bucket i holds [edgesNs[i], edgesNs[i + 1])
+    std::vector<std::uint64_t> counts;     // one fewer than the edges
+    std::uint64_t underflow = 0;           // below the first edge
+    std::uint64_t overflow = 0;            // at or above the last edge
+    std::vector<std::size_t> outlierTicks; // first few tick numbers (from 1) that overflowed
 };
 
 // Edges 0, w, 2w, ... of `buckets` fixed-width buckets.
@@ -57,13 +54,17 @@ std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDec
 Histogram histogram(std::span<const std::int64_t> latenessNs, std::vector<std::int64_t> edgesNs,
                     std::size_t maxOutliers);
 
+// How far the last wake fell behind the ideal schedule t0 + k * period, relative to the
+// first: the last tick's lateness minus the first's when every tick counts as the next
+// period's. Ticks a source skipped or a schedule that slips both show here.
+std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs);
+
 // Deadlines that passed without a wake: a service that skips late deadlines
 // delivers fewer ticks than the schedule holds by the time of its last wake.
-std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastWakeNs,
-                      std::size_t ticks);
+std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastWakeNs, std::size_t ticks);
 
 // Left edge after `steps` scroll steps from `left` over a picture `width` wide
 // with an 800-pixel view: one pixel per step, back to 0 after width - 800.
 int scrollLeftAfter(int left, int width, std::uint64_t steps);
 
-}  // namespace bench
+} // namespace bench

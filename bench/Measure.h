@@ -23,10 +23,11 @@ inline constexpr std::int64_t kOutlierNs = 1'000'000;
 inline constexpr std::size_t kOutliersKept = 5;
 
 struct TickFigures {
-    std::vector<std::int64_t> latenessNs;
+    std::vector<std::int64_t> latenessNs; // against the deadline the source set for each tick
     LatencySummary summary;
-    Histogram histogram;   // 10 µs buckets up to kOutlierNs
-    std::size_t lost = 0;  // deadlines that passed without a tick
+    Histogram histogram; // 10 µs buckets up to kOutlierNs
+    std::int64_t driftNs = 0;
+    std::size_t lost = 0; // deadlines that passed without a tick
 };
 
 // `endsNs`: when each tick's handler returned, which is what a skipping policy looks at.
@@ -35,6 +36,10 @@ TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::
 
 // The timer service's own choice of the next deadline, for its ticks.
 std::int64_t serviceDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs);
+
+// Qt's for a precise timer: the next period, or a whole period from a tick that came too
+// late for it, leaving the grid.
+std::int64_t qtDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t wakeNs);
 
 // The precision timer ("mmtimer"), the baseline thread ("baseline") and, if asked, the
 // standard timer ("stdtimer") ticking side by side at one period, each until it has
@@ -68,7 +73,7 @@ StepCost measureStepCost(TForm1& form, std::size_t steps);
 struct StartupFigures {
     double ms = 0;
     double rssKiB = 0;
-    int runs = 0;  // runs that reported
+    int runs = 0; // runs that reported
 };
 
 // Probes launched in turn, `runs` times each, in the given working directories, so that a
@@ -85,4 +90,4 @@ std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& prob
 // timer ("stopped", "mm", "std") started at 10 ms; negative if the probe failed.
 double measureIdleCpuPct(const QString& appProbe, const QString& directory, const QString& kind, int seconds);
 
-}  // namespace bench
+} // namespace bench

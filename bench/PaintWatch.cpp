@@ -12,7 +12,8 @@
 namespace bench {
 
 PaintWatch::PaintWatch(QWidget* target, std::function<void(std::int64_t)> onPainted)
-    : QObject(target), FOnPainted(std::move(onPainted))
+    : QObject(target),
+      FOnPainted(std::move(onPainted))
 {
     target->installEventFilter(this);
 }
@@ -60,4 +61,4 @@ void reportLine(std::initializer_list<std::pair<const char*, std::int64_t>> fiel
     std::fflush(stdout);
 }
 
-}  // namespace bench
+} // namespace bench

@@ -36,4 +36,4 @@ std::int64_t peakRssKiB();
 // The one line a probe process prints for its parent: "key=value ..." pairs.
 void reportLine(std::initializer_list<std::pair<const char*, std::int64_t>> fields);
 
-}  // namespace bench
+} // namespace bench

@@ -5,6 +5,7 @@
 #include "TickLog.h"
 #include "Unit1.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QImage>
 #include <QTimer>
@@ -34,7 +35,7 @@ void keep(const void* p)
     asm volatile("" : : "r"(p) : "memory");
 }
 
-}  // namespace
+} // namespace
 
 ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
 {
@@ -43,7 +44,13 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
     QEventLoop loop;
     int running = 2;
     const auto onFull = [&] {
-        QMetaObject::invokeMethod(&loop, [&] { if (--running == 0) loop.quit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &loop,
+            [&] {
+                if (--running == 0)
+                    loop.quit();
+            },
+            Qt::QueuedConnection);
     };
     TickLog log(ticks, onFull);
     TickLog ends(ticks, nullptr);
@@ -72,7 +79,7 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
     loop.exec();
     form.MMTimer->SetEnabled(false);
     form.MMTimer->SetOnTimer(std::bind_front(&TForm1::ScrollStep, &form));
-    QCoreApplication::processEvents();  // the last frame
+    QCoreApplication::processEvents(); // the last frame
     delete frameCounter;
 
     ScrollFigures figures;
@@ -93,7 +100,7 @@ StepCost measureStepCost(TForm1& form, std::size_t steps)
 {
     const int width = form.Background->Width();
     QImage source(width, kViewHeight, QImage::Format_RGB32);
-    source.fill(Qt::darkGreen);  // resident, like the loaded picture
+    source.fill(Qt::darkGreen); // resident, like the loaded picture
     QImage view(kViewWidth, kViewHeight, QImage::Format_RGB32);
     const std::size_t rowBytes = std::size_t(kViewWidth) * 4;
     std::vector<std::int64_t> stepNs;
@@ -120,4 +127,4 @@ StepCost measureStepCost(TForm1& form, std::size_t steps)
     return {median(std::move(stepNs)), median(std::move(copyNs))};
 }
 
-}  // namespace bench
+} // namespace bench

@@ -14,36 +14,38 @@ namespace bench {
 
 // CLOCK_MONOTONIC in nanoseconds: the clock the timer loops sleep on, and
 // shared by all processes, so a child's timestamps compare with ours.
-inline std::int64_t monotonicNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+inline std::int64_t monotonicNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 class TickLog {
- public:
-  // `onFull` runs on the recording thread right after the last wake is stored.
-  TickLog(std::size_t capacity, std::function<void()> onFull)
-      : FWakes(capacity), FOnFull(std::move(onFull)) {}
+public:
+    // `onFull` runs on the recording thread right after the last wake is stored.
+    TickLog(std::size_t capacity, std::function<void()> onFull) : FWakes(capacity), FOnFull(std::move(onFull)) {}
 
-  // Stores the time of a wake; false once full, so the caller stops its work.
-  bool record(std::int64_t wakeNs) {
-    const std::size_t n = FCount.load(std::memory_order_relaxed);
-    if (n == FWakes.size()) return false;
-    FWakes[n] = wakeNs;
-    FCount.store(n + 1, std::memory_order_release);
-    if (n + 1 == FWakes.size() && FOnFull) FOnFull();
-    return true;
-  }
+    // Stores the time of a wake; false once full, so the caller stops its work.
+    bool record(std::int64_t wakeNs)
+    {
+        const std::size_t n = FCount.load(std::memory_order_relaxed);
+        if (n == FWakes.size())
+            return false;
+        FWakes[n] = wakeNs;
+        FCount.store(n + 1, std::memory_order_release);
+        if (n + 1 == FWakes.size() && FOnFull)
+            FOnFull();
+        return true;
+    }
 
-  std::size_t size() const { return FCount.load(std::memory_order_acquire); }
-  bool full() const { return size() == FWakes.size(); }
-  std::span<const std::int64_t> wakes() const { return {FWakes.data(), size()}; }
+    std::size_t size() const { return FCount.load(std::memory_order_acquire); }
+    bool full() const { return size() == FWakes.size(); }
+    std::span<const std::int64_t> wakes() const { return {FWakes.data(), size()}; }
 
- private:
-  std::vector<std::int64_t> FWakes;
-  std::function<void()> FOnFull;
-  std::atomic<std::size_t> FCount{0};
+private:
+    std::vector<std::int64_t> FWakes;
+    std::function<void()> FOnFull;
+    std::atomic<std::size_t> FCount{0};
 };
 
-}  // namespace bench
+} // namespace bench

@@ -54,10 +54,10 @@ QJsonObject tickJson(const TickFigures& f)
     QJsonArray outliers;
     for (std::size_t tick : f.histogram.outlierTicks)
         outliers.append(qint64(tick));
-    return {{"p50_us", us(f.summary.p50Ns)},       {"p99_us", us(f.summary.p99Ns)},
-            {"p999_us", us(f.summary.p999Ns)},     {"max_us", us(f.summary.maxNs)},
-            {"drift_us", us(f.summary.driftNs)},   {"ticks", qint64(f.summary.ticks)},
-            {"lost_ticks", qint64(f.lost)},        {"over_1ms", qint64(f.histogram.overflow)},
+    return {{"p50_us", us(f.summary.p50Ns)},   {"p99_us", us(f.summary.p99Ns)},
+            {"p999_us", us(f.summary.p999Ns)}, {"max_us", us(f.summary.maxNs)},
+            {"drift_us", us(f.driftNs)},       {"ticks", qint64(f.summary.ticks)},
+            {"lost_ticks", qint64(f.lost)},    {"over_1ms", qint64(f.histogram.overflow)},
             {"outlier_ticks", outliers}};
 }
 
@@ -65,7 +65,7 @@ void printTickRow(const char* label, const TickFigures& f, const TickFigures* ba
 {
     const auto& s = f.summary;
     std::printf("  %-26s %6zu %8.1f %8.1f %8.1f %9.1f %8.1f %5zu", label, s.ticks, us(s.p50Ns), us(s.p99Ns),
-                us(s.p999Ns), us(s.maxNs), us(s.driftNs), f.lost);
+                us(s.p999Ns), us(s.maxNs), us(f.driftNs), f.lost);
     if (base)
         std::printf("   %5.2f / %5.2f", ratio(s.p50Ns, base->summary.p50Ns), ratio(s.p99Ns, base->summary.p99Ns));
     std::printf("\n");
@@ -77,13 +77,18 @@ void printTickRow(const char* label, const TickFigures& f, const TickFigures* ba
     }
 }
 
-// One target of the brief: a figure against its limit, both in the figure's unit.
+// A figure against its limit, both in the figure's unit.
 struct Target {
     QString name;
     double value;
     double limit;
     bool met;
 };
+
+Target atMost(const QString& name, double value, double limit)
+{
+    return {name, value, limit, value <= limit};
+}
 
 // A sample picture of width `width`, tiled from the sample, for the large-bitmap start-up.
 bool writeWideBitmap(const QString& from, const QString& to, int width)
@@ -98,7 +103,7 @@ bool writeWideBitmap(const QString& from, const QString& to, int width)
     return QDir().mkpath(QFileInfo(to).path()) && wide.save(to, "BMP");
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -131,7 +136,7 @@ int main(int argc, char* argv[])
     auto at1 = bench::measureTimers(1, plan.ticks1ms, false);
     auto at10 = bench::measureTimers(10, plan.ticks10ms, true);
 
-    QDir::setCurrent(dir);  // the window loads BG.bmp from the current directory
+    QDir::setCurrent(dir); // the window loads BG.bmp from the current directory
     Application->CreateForm(Form1);
     Form1->show();
     QCoreApplication::processEvents();
@@ -139,11 +144,10 @@ int main(int argc, char* argv[])
     const bench::ScrollFigures scroll = bench::measureScroll(*Form1, plan.scrollTicks);
     const bench::StepCost step = bench::measureStepCost(*Form1, plan.steps);
 
-    const auto startup = bench::measureStartup(
-        {{appProbe, {QStringLiteral("startup")}, dir},
-         {binDir + QStringLiteral("/scroll_qt_minimal"), {}, dir},
-         {appProbe, {QStringLiteral("startup")}, wideDir}},
-        plan.startupRuns);
+    const auto startup = bench::measureStartup({{appProbe, {QStringLiteral("startup")}, dir},
+                                                {binDir + QStringLiteral("/scroll_qt_minimal"), {}, dir},
+                                                {appProbe, {QStringLiteral("startup")}, wideDir}},
+                                               plan.startupRuns);
     const auto& [app, qtMin, wide] = std::tie(startup[0], startup[1], startup[2]);
     const double stoppedPct = bench::measureIdleCpuPct(appProbe, dir, QStringLiteral("stopped"), plan.idleSeconds);
     const double mmPct = bench::measureIdleCpuPct(appProbe, dir, QStringLiteral("mm"), plan.idleSeconds);
@@ -155,8 +159,10 @@ int main(int argc, char* argv[])
     const TickFigures& base10 = at10["baseline"];
     const TickFigures& std10 = at10["stdtimer"];
 
-    std::printf("\nTick lateness (µs) against the ideal schedule t0 + k·P; last column: median / p99 as multiples "
-                "of the baseline beside it\n");
+    std::printf("\nTick lateness (µs): wake time minus the deadline the source set for that tick. Drift: how far "
+                "the last tick fell\nbehind the ideal schedule t0 + k·P relative to the first; lost: deadlines that "
+                "passed without a tick. Last column:\nmedian / p99 as multiples of those of the baseline thread "
+                "ticking beside it.\n");
     std::printf("  %-26s %6s %8s %8s %8s %9s %8s %5s   %s\n", "source", "ticks", "median", "p99", "p99.9", "worst",
                 "drift", "lost", "vs baseline");
     printTickRow("precision timer, 1 ms", mm1, &base1);
@@ -178,28 +184,27 @@ int main(int argc, char* argv[])
                 "%.2f, under the standard timer %.2f\n",
                 plan.idleSeconds, stoppedPct, mmPct, stdPct);
 
-    const double rssLimit = qtMin.rssKiB + 2.0 * double(bitmapBytes) / 1024 + 5 * 1024;
     const std::vector<Target> targets{
-        {"precision median / baseline, 1 ms", ratio(mm1.summary.p50Ns, base1.summary.p50Ns), 1.2, false},
-        {"precision p99 / baseline, 1 ms", ratio(mm1.summary.p99Ns, base1.summary.p99Ns), 1.5, false},
-        {"precision median / baseline, 10 ms", ratio(mm10.summary.p50Ns, base10.summary.p50Ns), 1.2, false},
-        {"precision p99 / baseline, 10 ms", ratio(mm10.summary.p99Ns, base10.summary.p99Ns), 1.5, false},
-        {QStringLiteral("precision |drift| after %1 ticks at 1 ms (µs)").arg(mm1.summary.ticks),
-         std::abs(us(mm1.summary.driftNs)), 1000, false},
-        {"scrolling: ticks lost", double(scroll.ticks.lost + (scroll.positionExact ? 0 : 1)), 0, false},
-        {"scrolling: pending updates", double(scroll.maxPending), 2, false},
-        {"scrolling p99 / baseline, 1 ms", ratio(scroll.ticks.summary.p99Ns, scroll.baseline.summary.p99Ns), 2, false},
-        {"ScrollStep / memcpy", ratio(step.stepNs, step.memcpyNs), 1.5, false},
-        {"start-up / minimal Qt", ratio(app.ms, qtMin.ms), 1.5, false},
-        {"peak RSS (KiB)", app.rssKiB, rssLimit, false},
-        {"stopped CPU (% of a core)", stoppedPct, 0.2, false},
+        atMost("precision median / baseline's, 1 ms", ratio(mm1.summary.p50Ns, base1.summary.p50Ns), 1.2),
+        atMost("precision p99 / baseline's, 1 ms", ratio(mm1.summary.p99Ns, base1.summary.p99Ns), 1.5),
+        atMost("precision median / baseline's, 10 ms", ratio(mm10.summary.p50Ns, base10.summary.p50Ns), 1.2),
+        atMost("precision p99 / baseline's, 10 ms", ratio(mm10.summary.p99Ns, base10.summary.p99Ns), 1.5),
+        atMost(QStringLiteral("precision |drift| after %1 ticks at 1 ms (µs)").arg(mm1.summary.ticks),
+               std::abs(us(mm1.driftNs)), 1000),
+        atMost("precision ticks lost at 1 ms", double(mm1.lost), 0),
+        atMost("scrolling: ticks lost", double(scroll.ticks.lost), 0),
+        atMost("scrolling: steps other than one per tick", scroll.positionExact ? 0 : 1, 0),
+        atMost("scrolling: pending updates", scroll.maxPending, 2),
+        atMost("scrolling p99 / baseline's, 1 ms", ratio(scroll.ticks.summary.p99Ns, scroll.baseline.summary.p99Ns), 2),
+        atMost("ScrollStep / memcpy", ratio(step.stepNs, step.memcpyNs), 1.5),
+        atMost("start-up / minimal Qt", ratio(app.ms, qtMin.ms), 1.5),
+        atMost("peak RSS (KiB)", app.rssKiB, qtMin.rssKiB + 2.0 * double(bitmapBytes) / 1024 + 5 * 1024),
+        {"stopped CPU (% of one core)", stoppedPct, 0.2, stoppedPct >= 0 && stoppedPct < 0.2},
     };
     std::printf("\nTargets\n");
     QJsonArray targetJson;
-    for (Target t : targets) {
-        // Counts must be at most their limit; the idle share must stay under it.
-        t.met = t.value >= 0 && (t.name.startsWith("stopped") ? t.value < t.limit : t.value <= t.limit);
-        std::printf("  %-46s %10.2f  limit %10.2f  %s\n", qUtf8Printable(t.name), t.value, t.limit,
+    for (const Target& t : targets) {
+        std::printf("  %-48s %10.2f  limit %10.2f  %s\n", qUtf8Printable(t.name), t.value, t.limit,
                     t.met ? "met" : "MISSED");
         targetJson.append(QJsonObject{{"name", t.name}, {"value", t.value}, {"limit", t.limit}, {"met", t.met}});
     }
@@ -219,21 +224,19 @@ int main(int argc, char* argv[])
         {"scroll_1ms", scrollJson},
         {"baseline_scroll_1ms", tickJson(scroll.baseline)},
         {"scrollstep", QJsonObject{{"step_ns_p50", step.stepNs}, {"memcpy_ns_p50", step.memcpyNs}}},
-        {"startup",
-         QJsonObject{{"app_ms", app.ms},
-                     {"qt_min_ms", qtMin.ms},
-                     {"app_rss_kib", app.rssKiB},
-                     {"qt_min_rss_kib", qtMin.rssKiB},
-                     {"bitmap_bytes", qint64(bitmapBytes)},
-                     {"wide_app_ms", wide.ms},
-                     {"wide_app_rss_kib", wide.rssKiB},
-                     {"wide_bitmap_bytes", qint64(kWideWidth) * 356 * 4},
-                     {"runs", plan.startupRuns}}},
-        {"idle",
-         QJsonObject{{"stopped_cpu_pct", stoppedPct},
-                     {"mm10_cpu_pct", mmPct},
-                     {"std10_cpu_pct", stdPct},
-                     {"seconds", plan.idleSeconds}}},
+        {"startup", QJsonObject{{"app_ms", app.ms},
+                                {"qt_min_ms", qtMin.ms},
+                                {"app_rss_kib", app.rssKiB},
+                                {"qt_min_rss_kib", qtMin.rssKiB},
+                                {"bitmap_bytes", qint64(bitmapBytes)},
+                                {"wide_app_ms", wide.ms},
+                                {"wide_app_rss_kib", wide.rssKiB},
+                                {"wide_bitmap_bytes", qint64(kWideWidth) * 356 * 4},
+                                {"runs", plan.startupRuns}}},
+        {"idle", QJsonObject{{"stopped_cpu_pct", stoppedPct},
+                             {"mm10_cpu_pct", mmPct},
+                             {"std10_cpu_pct", stdPct},
+                             {"seconds", plan.idleSeconds}}},
         {"targets", targetJson},
     };
     QFile json(dir + QStringLiteral("/results.json"));
@@ -243,11 +246,16 @@ int main(int argc, char* argv[])
     }
 
     const QString plotPath = dir + QStringLiteral("/lateness-10ms.png");
+    // 1 µs to 10 ms in ten buckets a decade: the sleeping threads and the event loop differ by
+    // orders of magnitude, which fixed-width buckets cannot show side by side.
+    const auto plotted = [](const QString& title, const TickFigures& f) {
+        return bench::LatencyPanel{title, bench::histogram(f.latenessNs, bench::logEdges(1'000, 4, 10), 0), f.summary};
+    };
     const QImage plot = bench::drawLatencyPanels(
-        QStringLiteral("Tick lateness at a 10 ms period, run side by side"),
-        {{QStringLiteral("precision timer (TMMTimer)"), mm10.histogram, mm10.summary},
-         {QStringLiteral("baseline (clock_nanosleep thread)"), base10.histogram, base10.summary},
-         {QStringLiteral("standard timer (TTimer)"), std10.histogram, std10.summary}});
+        QStringLiteral("Tick lateness at a 10 ms period, the three sources ticking side by side"),
+        {plotted(QStringLiteral("precision timer (TMMTimer)"), mm10),
+         plotted(QStringLiteral("baseline (clock_nanosleep thread)"), base10),
+         plotted(QStringLiteral("standard timer (TTimer)"), std10)});
     if (!plot.save(plotPath)) {
         std::fprintf(stderr, "scrollbench: cannot write %s\n", qUtf8Printable(plotPath));
         return 1;

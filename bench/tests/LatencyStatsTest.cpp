@@ -7,9 +7,10 @@
 
 namespace {
 
+using bench::driftNs;
+using bench::everyPeriod;
 using bench::Histogram;
 using bench::histogram;
-using bench::everyPeriod;
 using bench::latenessNs;
 using bench::linearEdges;
 using bench::logEdges;
@@ -18,110 +19,139 @@ using bench::percentile;
 using bench::scrollLeftAfter;
 using bench::summarize;
 
-TEST(LatenessNs, MeasuresAgainstTheIdealScheduleSoDriftAccumulates) {
-  // Each wake 1 us later than the last relative to its deadline: a re-aligning
-  // measure would report 1 us every time; the ideal schedule shows 1, 2, 3.
-  const std::vector<std::int64_t> wakes{1'001'000, 2'002'000, 3'003'000};
-  EXPECT_EQ(latenessNs(wakes, wakes, 0, 1'000'000, everyPeriod),
-            (std::vector<std::int64_t>{1'000, 2'000, 3'000}));
+TEST(LatenessNs, MeasuresAgainstTheIdealScheduleSoDriftAccumulates)
+{
+    // Each wake 1 us later than the last relative to its deadline: a re-aligning
+    // measure would report 1 us every time; the ideal schedule shows 1, 2, 3.
+    const std::vector<std::int64_t> wakes{1'001'000, 2'002'000, 3'003'000};
+    EXPECT_EQ(latenessNs(wakes, wakes, 0, 1'000'000, everyPeriod), (std::vector<std::int64_t>{1'000, 2'000, 3'000}));
 }
 
-TEST(LatenessNs, ABurstAfterAStallIsLateUntilCaughtUp) {
-  const std::vector<std::int64_t> wakes{1'000, 3'500, 3'510, 4'000};
-  EXPECT_EQ(latenessNs(wakes, wakes, 0, 1'000, everyPeriod),
-            (std::vector<std::int64_t>{0, 1'500, 510, 0}));
+TEST(LatenessNs, ABurstAfterAStallIsLateUntilCaughtUp)
+{
+    const std::vector<std::int64_t> wakes{1'000, 3'500, 3'510, 4'000};
+    EXPECT_EQ(latenessNs(wakes, wakes, 0, 1'000, everyPeriod), (std::vector<std::int64_t>{0, 1'500, 510, 0}));
 }
 
-TEST(LatenessNs, DeadlinesFollowTheSourcesOwnSkipPolicy) {
-  // Skips to the first deadline after the end of a tick that overran a whole period.
-  const bench::DeadlinePolicy skip = [](std::int64_t previous, std::int64_t period, std::int64_t end) {
-    std::int64_t next = previous + period;
-    while (next <= end) next += period;
-    return next;
-  };
-  const std::vector<std::int64_t> wakes{1'000, 2'900, 4'000, 5'020};
-  const std::vector<std::int64_t> ends{1'010, 3'100, 4'010, 5'030};
-  EXPECT_EQ(latenessNs(wakes, ends, 0, 1'000, skip), (std::vector<std::int64_t>{0, 900, 0, 20}));
+TEST(LatenessNs, DeadlinesFollowTheSourcesOwnSkipPolicy)
+{
+    // Skips to the first deadline after the end of a tick that overran a whole period.
+    const bench::DeadlinePolicy skip = [](std::int64_t previous, std::int64_t period, std::int64_t end) {
+        std::int64_t next = previous + period;
+        while (next <= end)
+            next += period;
+        return next;
+    };
+    const std::vector<std::int64_t> wakes{1'000, 2'900, 4'000, 5'020};
+    const std::vector<std::int64_t> ends{1'010, 3'100, 4'010, 5'030};
+    EXPECT_EQ(latenessNs(wakes, ends, 0, 1'000, skip), (std::vector<std::int64_t>{0, 900, 0, 20}));
 }
+
+struct DriftRow {
+    std::string name;
+    std::vector<std::int64_t> wakes;
+    std::int64_t expected;
+};
+
+class DriftTable : public ::testing::TestWithParam<DriftRow> {};
+
+TEST_P(DriftTable, LastAgainstFirstOnTheIdealSchedule)
+{
+    const auto& row = GetParam();
+    EXPECT_EQ(driftNs(row.wakes, 1'000), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DriftTable,
+                         ::testing::Values(DriftRow{"Empty", {}, 0}, DriftRow{"Single", {1'500}, 0},
+                                           DriftRow{"ConstantLatenessIsNoDrift", {1'050, 2'050, 3'050}, 0},
+                                           DriftRow{"SlipsAMicrosecondATick", {1'000, 2'001, 3'002, 4'003}, 3},
+                                           DriftRow{"ASkippedTickIsAPeriod", {1'000, 2'000, 4'000}, 1'000},
+                                           DriftRow{"LateFirstTickMakesItNegative", {1'400, 2'000, 3'000}, -400}),
+                         [](const auto& info) { return info.param.name; });
 
 struct PercentileRow {
-  std::string name;
-  std::vector<std::int64_t> sorted;
-  double q;
-  std::int64_t expected;
+    std::string name;
+    std::vector<std::int64_t> sorted;
+    double q;
+    std::int64_t expected;
 };
 
 class PercentileTable : public ::testing::TestWithParam<PercentileRow> {};
 
-TEST_P(PercentileTable, NearestRank) {
-  const auto& row = GetParam();
-  EXPECT_EQ(percentile(row.sorted, row.q), row.expected);
+TEST_P(PercentileTable, NearestRank)
+{
+    const auto& row = GetParam();
+    EXPECT_EQ(percentile(row.sorted, row.q), row.expected);
 }
 
-std::vector<std::int64_t> oneToThousand() {
-  std::vector<std::int64_t> v(1000);
-  for (std::size_t i = 0; i < v.size(); ++i) v[i] = static_cast<std::int64_t>(i + 1);
-  return v;
+std::vector<std::int64_t> oneToThousand()
+{
+    std::vector<std::int64_t> v(1000);
+    for (std::size_t i = 0; i < v.size(); ++i)
+        v[i] = static_cast<std::int64_t>(i + 1);
+    return v;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PercentileTable,
-    ::testing::Values(PercentileRow{"Empty", {}, 0.5, 0}, PercentileRow{"Single", {7}, 0.999, 7},
-                      PercentileRow{"MedianOfFourIsSecond", {1, 2, 3, 4}, 0.5, 2},
-                      PercentileRow{"ZeroGivesMinimum", {5, 6, 7}, 0.0, 5},
-                      PercentileRow{"OneGivesMaximum", {5, 6, 7}, 1.0, 7},
-                      PercentileRow{"P99OfThousand", oneToThousand(), 0.99, 990},
-                      PercentileRow{"P999OfThousand", oneToThousand(), 0.999, 999}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, PercentileTable,
+                         ::testing::Values(PercentileRow{"Empty", {}, 0.5, 0}, PercentileRow{"Single", {7}, 0.999, 7},
+                                           PercentileRow{"MedianOfFourIsSecond", {1, 2, 3, 4}, 0.5, 2},
+                                           PercentileRow{"ZeroGivesMinimum", {5, 6, 7}, 0.0, 5},
+                                           PercentileRow{"OneGivesMaximum", {5, 6, 7}, 1.0, 7},
+                                           PercentileRow{"P99OfThousand", oneToThousand(), 0.99, 990},
+                                           PercentileRow{"P999OfThousand", oneToThousand(), 0.999, 999}),
+                         [](const auto& info) { return info.param.name; });
 
-TEST(Summarize, ReportsPercentilesWorstAndDriftFromUnsortedInput) {
-  const std::vector<std::int64_t> lateness{40, 10, 30, 20, 90, 25};
-  const auto s = summarize(lateness);
-  EXPECT_EQ(s.ticks, 6u);
-  EXPECT_EQ(s.p50Ns, 25);
-  EXPECT_EQ(s.p99Ns, 90);
-  EXPECT_EQ(s.maxNs, 90);
-  EXPECT_EQ(s.driftNs, 25 - 40);
+TEST(Summarize, ReportsPercentilesAndWorstFromUnsortedInput)
+{
+    const std::vector<std::int64_t> lateness{40, 10, 30, 20, 90, 25};
+    const auto s = summarize(lateness);
+    EXPECT_EQ(s.ticks, 6u);
+    EXPECT_EQ(s.p50Ns, 25);
+    EXPECT_EQ(s.p99Ns, 90);
+    EXPECT_EQ(s.maxNs, 90);
 }
 
-TEST(Summarize, EmptyInputGivesZeros) {
-  const auto s = summarize({});
-  EXPECT_EQ(s.ticks, 0u);
-  EXPECT_EQ(s.maxNs, 0);
-  EXPECT_EQ(s.driftNs, 0);
+TEST(Summarize, EmptyInputGivesZeros)
+{
+    const auto s = summarize({});
+    EXPECT_EQ(s.ticks, 0u);
+    EXPECT_EQ(s.maxNs, 0);
 }
 
-TEST(HistogramBuckets, CountsEdgesOverflowUnderflowAndFirstOutliers) {
-  const std::vector<std::int64_t> lateness{0, 9, 10, 29, 30, -1, 31, 100, 45};
-  const Histogram h = histogram(lateness, linearEdges(10, 3), 2);
-  EXPECT_EQ(h.counts, (std::vector<std::uint64_t>{2, 1, 1}));
-  EXPECT_EQ(h.underflow, 1u);
-  EXPECT_EQ(h.overflow, 4u);
-  EXPECT_EQ(h.outlierTicks, (std::vector<std::size_t>{5, 7}));
+TEST(HistogramBuckets, CountsEdgesOverflowUnderflowAndFirstOutliers)
+{
+    const std::vector<std::int64_t> lateness{0, 9, 10, 29, 30, -1, 31, 100, 45};
+    const Histogram h = histogram(lateness, linearEdges(10, 3), 2);
+    EXPECT_EQ(h.counts, (std::vector<std::uint64_t>{2, 1, 1}));
+    EXPECT_EQ(h.underflow, 1u);
+    EXPECT_EQ(h.overflow, 4u);
+    EXPECT_EQ(h.outlierTicks, (std::vector<std::size_t>{5, 7}));
 }
 
-TEST(HistogramBuckets, LogEdgesSpanDecadesEvenly) {
-  EXPECT_EQ(logEdges(1'000, 2, 2), (std::vector<std::int64_t>{1'000, 3'162, 10'000, 31'623, 100'000}));
-  const std::vector<std::int64_t> lateness{999, 1'000, 3'161, 3'162, 99'999, 100'000};
-  const Histogram h = histogram(lateness, logEdges(1'000, 2, 2), 5);
-  EXPECT_EQ(h.counts, (std::vector<std::uint64_t>{2, 1, 0, 1}));
-  EXPECT_EQ(h.underflow, 1u);
-  EXPECT_EQ(h.overflow, 1u);
-  EXPECT_EQ(h.outlierTicks, (std::vector<std::size_t>{6}));
+TEST(HistogramBuckets, LogEdgesSpanDecadesEvenly)
+{
+    EXPECT_EQ(logEdges(1'000, 2, 2), (std::vector<std::int64_t>{1'000, 3'162, 10'000, 31'623, 100'000}));
+    const std::vector<std::int64_t> lateness{999, 1'000, 3'161, 3'162, 99'999, 100'000};
+    const Histogram h = histogram(lateness, logEdges(1'000, 2, 2), 5);
+    EXPECT_EQ(h.counts, (std::vector<std::uint64_t>{2, 1, 0, 1}));
+    EXPECT_EQ(h.underflow, 1u);
+    EXPECT_EQ(h.overflow, 1u);
+    EXPECT_EQ(h.outlierTicks, (std::vector<std::size_t>{6}));
 }
 
 struct LostRow {
-  std::string name;
-  std::int64_t lastWake;
-  std::size_t ticks;
-  std::size_t expected;
+    std::string name;
+    std::int64_t lastWake;
+    std::size_t ticks;
+    std::size_t expected;
 };
 
 class LostTicksTable : public ::testing::TestWithParam<LostRow> {};
 
-TEST_P(LostTicksTable, FromScheduleAndLastWake) {
-  const auto& row = GetParam();
-  EXPECT_EQ(lostTicks(1'000, 100, row.lastWake, row.ticks), row.expected);
+TEST_P(LostTicksTable, FromScheduleAndLastWake)
+{
+    const auto& row = GetParam();
+    EXPECT_EQ(lostTicks(1'000, 100, row.lastWake, row.ticks), row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LostTicksTable,
@@ -132,27 +162,26 @@ INSTANTIATE_TEST_SUITE_P(Rows, LostTicksTable,
                          [](const auto& info) { return info.param.name; });
 
 struct ScrollRow {
-  std::string name;
-  int left;
-  int width;
-  std::uint64_t steps;
-  int expected;
+    std::string name;
+    int left;
+    int width;
+    std::uint64_t steps;
+    int expected;
 };
 
 class ScrollLeftTable : public ::testing::TestWithParam<ScrollRow> {};
 
-TEST_P(ScrollLeftTable, OnePixelPerStepWrappingAtTheRightEdge) {
-  const auto& row = GetParam();
-  EXPECT_EQ(scrollLeftAfter(row.left, row.width, row.steps), row.expected);
+TEST_P(ScrollLeftTable, OnePixelPerStepWrappingAtTheRightEdge)
+{
+    const auto& row = GetParam();
+    EXPECT_EQ(scrollLeftAfter(row.left, row.width, row.steps), row.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, ScrollLeftTable,
-                         ::testing::Values(ScrollRow{"Advances", 0, 1000, 200, 200},
-                                           ScrollRow{"WrapsAfterRightmostFrame", 0, 1000, 201, 0},
-                                           ScrollRow{"ResumesMidway", 150, 1000, 60, 9},
-                                           ScrollRow{"ExactlyViewWide", 0, 800, 5, 0},
-                                           ScrollRow{"Narrower", 0, 300, 5, 0},
-                                           ScrollRow{"ManyPasses", 0, 2400, 10'000, 10'000 % 1601}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ScrollLeftTable,
+    ::testing::Values(ScrollRow{"Advances", 0, 1000, 200, 200}, ScrollRow{"WrapsAfterRightmostFrame", 0, 1000, 201, 0},
+                      ScrollRow{"ResumesMidway", 150, 1000, 60, 9}, ScrollRow{"ExactlyViewWide", 0, 800, 5, 0},
+                      ScrollRow{"Narrower", 0, 300, 5, 0}, ScrollRow{"ManyPasses", 0, 2400, 10'000, 10'000 % 1601}),
+    [](const auto& info) { return info.param.name; });
 
-}  // namespace
+} // namespace
