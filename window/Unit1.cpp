@@ -1,7 +1,9 @@
 #include "Unit1.h"
 
+#include "SysUtils.h"
 #include "ui_Unit1.h"
 
+#include <cstdio>
 #include <functional>
 
 TForm1* Form1 = nullptr;
@@ -21,9 +23,87 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner)
     Timer1->OnTimer = std::bind_front(&TForm1::Timer1Timer, this);
     Button1->OnClick = std::bind_front(&TForm1::Button1Click, this);
 
-    // The window's own construction follows the layout here.
+    SetDoubleBuffered(true);
+    MMTimer = std::make_unique<TMMTimer>();
+    MMTimer->SetOnTimer(std::bind_front(&TForm1::ScrollStep, this));
+    MMTimer->SetResolution(1);
+    MMTimer->SetInterval(10);
+    Background = std::make_unique<TBitmap>();
+    Background->LoadFromFile("BG.bmp");
+    SourceRect = TRect{0, 0, 800, 356};
+    DestRect = TRect{0, 0, 800, 356};
+    Redraw();
 }
 
-void TForm1::Timer1Timer(TObject* /*Sender*/) {}
+void TForm1::ScrollStep()
+{
+    const int W = Background->Width();
+    if (SourceRect.Left < W - 800) {
+        SourceRect.Left += 1;
+        SourceRect.Right += 1;
+    } else {
+        SourceRect.Left = 0;
+        SourceRect.Right = 800;
+    }
+    Redraw();
+}
 
-void TForm1::Button1Click(TObject* /*Sender*/) {}
+void TForm1::Timer1Timer(TObject* /*Sender*/)
+{
+    ScrollStep();
+}
+
+void TForm1::Redraw()
+{
+    // Past the edge of a bitmap narrower or shorter than the view, the canvas shows the window's own
+    // background colour, the same on every frame.
+    Image1->Canvas()->CopyRect(DestRect, Background->Canvas(), SourceRect);
+    char caption[40];
+    std::snprintf(caption, sizeof caption, "SourceRect.Left = %d", SourceRect.Left);
+    Label1->SetCaption(caption);
+}
+
+void TForm1::Button1Click(TObject* /*Sender*/)
+{
+    if (RadioButton1->Checked()) {
+        if (!Timer1->Enabled()) {
+            ShowRunning();
+            const int interval = StrToIntDef(Edit1->Text(), 10);
+            Timer1->SetInterval(unsigned(interval));
+            Timer1->SetEnabled(true);
+        } else {
+            ShowStopped();
+            Timer1->SetEnabled(false);
+        }
+    }
+    if (RadioButton2->Checked()) {
+        if (!MMTimer->Enabled()) {
+            ShowRunning();
+            const int interval = StrToIntDef(Edit1->Text(), 10);
+            MMTimer->SetInterval(unsigned(interval));
+            MMTimer->SetEnabled(true);
+            // The service refused the event and the box has said so: let the user correct the interval.
+            if (!MMTimer->Enabled())
+                ShowStopped();
+        } else {
+            ShowStopped();
+            MMTimer->SetEnabled(false);
+        }
+    }
+}
+
+void TForm1::ShowRunning()
+{
+    Button1->SetCaption("STOP");
+    RadioButton1->setEnabled(false);
+    RadioButton2->setEnabled(false);
+    Edit1->setEnabled(false);
+}
+
+void TForm1::ShowStopped()
+{
+    Button1->SetCaption("START");
+    RadioButton1->setEnabled(true);
+    RadioButton2->setEnabled(true);
+    Edit1->setEnabled(true);
+}
