@@ -95,7 +95,7 @@ TEST_P(StartStopTest, ScrollsAndResumesWhereItStopped)
 {
     Form->Edit1->SetText("1");
     Click();
-    ASSERT_TRUE(ProcessUntil([this] { return Left() >= 5; })) << "left edge " << Left();
+    ASSERT_TRUE(ProcessUntil([this] { return ShownLeft() >= 5; })) << "left edge " << ShownLeft();
     Click();
     const int stoppedAt = Left();
     for (int round = 0; round < 20; ++round)
@@ -105,7 +105,7 @@ TEST_P(StartStopTest, ScrollsAndResumesWhereItStopped)
     EXPECT_EQ(FirstDifference(View(), ExpectedView(ColumnPattern(20000, 356), stoppedAt, Qt::black)), "");
 
     Click();
-    ASSERT_TRUE(ProcessUntil([&] { return Left() >= stoppedAt + 3; })) << "left edge " << Left();
+    ASSERT_TRUE(ProcessUntil([&] { return ShownLeft() >= stoppedAt + 3; })) << "left edge " << ShownLeft();
     Click();
     EXPECT_GT(Left(), stoppedAt);
 }
@@ -130,7 +130,7 @@ TEST_F(StartStopEdgeTest, SwitchingTheTimerKindTakesEffectAtTheNextStart)
     EXPECT_FALSE(Form->Timer1->Enabled());
     EXPECT_TRUE(Form->MMTimer->Enabled());
     const int before = Left();
-    ASSERT_TRUE(ProcessUntil([&] { return Left() > before; }));
+    ASSERT_TRUE(ProcessUntil([&] { return ShownLeft() > before; }));
     Click();
     EXPECT_FALSE(Form->MMTimer->Enabled());
     EXPECT_EQ(Form->Button1->Caption(), "START");

@@ -76,6 +76,12 @@ std::string WindowFixture::LabelText()
     return Form->Label1->text().toStdString();
 }
 
+int WindowFixture::ShownLeft() const
+{
+    const std::string caption = Form->Label1->Caption();
+    return std::stoi(caption.substr(caption.find('=') + 1));
+}
+
 void WindowFixture::Click()
 {
     Form->Button1->click();

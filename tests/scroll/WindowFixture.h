@@ -35,7 +35,10 @@ protected:
     QImage View();
     std::string LabelText();
     void Click();
+    // SourceRect itself only while no precision tick can run.
     int Left() const { return Form->SourceRect.Left; }
+    // The left edge the label shows, safe to read while the service thread steps.
+    int ShownLeft() const;
 
     std::unique_ptr<TForm1> Form;
     std::vector<std::string> Boxes;
