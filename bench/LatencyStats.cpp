@@ -91,11 +91,11 @@ std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodN
     return wakesNs.back() - wakesNs.front() - static_cast<std::int64_t>(wakesNs.size() - 1) * periodNs;
 }
 
-std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastWakeNs, std::size_t ticks)
+std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastDeadlineNs, std::size_t ticks)
 {
-    if (lastWakeNs <= t0Ns)
+    if (lastDeadlineNs <= t0Ns)
         return 0;
-    const auto due = static_cast<std::size_t>((lastWakeNs - t0Ns) / periodNs);
+    const auto due = static_cast<std::size_t>((lastDeadlineNs - t0Ns) / periodNs);
     return due > ticks ? due - ticks : 0;
 }
 

@@ -59,9 +59,9 @@ Histogram histogram(std::span<const std::int64_t> latenessNs, std::vector<std::i
 // period's. Ticks a source skipped or a schedule that slips both show here.
 std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs);
 
-// Deadlines that passed without a wake: a service that skips late deadlines
-// delivers fewer ticks than the schedule holds by the time of its last wake.
-std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastWakeNs, std::size_t ticks);
+// Deadlines of the ideal schedule t0 + k * period that passed without a tick, counted up to the
+// deadline the source set for its last tick, so a late last tick is not taken for a lost one.
+std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastDeadlineNs, std::size_t ticks);
 
 // Left edge after `steps` scroll steps from `left` over a picture `width` wide
 // with an 800-pixel view: one pixel per step, back to 0 after width - 800.

@@ -53,6 +53,7 @@ struct ScrollFigures {
     TickFigures baseline;
     double ticksPerS = 0;
     double framesPerS = 0;
+    LatencySummary stepTime;    // from the wake to the end of the step, on the service's thread
     int maxPending = 0;         // queued, undelivered control updates seen after a step
     bool positionExact = false; // the view moved exactly once per tick
 };

@@ -91,6 +91,10 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
         figures.ticksPerS = double(wakes.size() - 1) / seconds;
         figures.framesPerS = double(frames) / seconds;
     }
+    std::vector<std::int64_t> stepNs;
+    for (std::size_t i = 0; i < std::min(wakes.size(), ends.size()); ++i)
+        stepNs.push_back(ends.wakes()[i] - wakes[i]);
+    figures.stepTime = summarize(stepNs);
     figures.maxPending = maxPending.load();
     figures.positionExact = form.SourceRect.Left == scrollLeftAfter(leftBefore, width, wakes.size());
     return figures;

@@ -21,7 +21,8 @@ TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::
     figures.summary = summarize(figures.latenessNs);
     figures.histogram = histogram(figures.latenessNs, linearEdges(10'000, kOutlierNs / 10'000), kOutliersKept);
     figures.driftNs = driftNs(wakesNs, periodNs);
-    figures.lost = wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back(), wakesNs.size());
+    figures.lost =
+        wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back() - figures.latenessNs.back(), wakesNs.size());
     return figures;
 }
 

@@ -141,24 +141,24 @@ TEST(HistogramBuckets, LogEdgesSpanDecadesEvenly)
 
 struct LostRow {
     std::string name;
-    std::int64_t lastWake;
+    std::int64_t lastDeadline;
     std::size_t ticks;
     std::size_t expected;
 };
 
 class LostTicksTable : public ::testing::TestWithParam<LostRow> {};
 
-TEST_P(LostTicksTable, FromScheduleAndLastWake)
+TEST_P(LostTicksTable, FromScheduleAndLastDeadline)
 {
     const auto& row = GetParam();
-    EXPECT_EQ(lostTicks(1'000, 100, row.lastWake, row.ticks), row.expected);
+    EXPECT_EQ(lostTicks(1'000, 100, row.lastDeadline, row.ticks), row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LostTicksTable,
-                         ::testing::Values(LostRow{"OnTime", 1'000 + 500 + 3, 5, 0},
-                                           LostRow{"LateButUnderAPeriod", 1'000 + 599, 5, 0},
-                                           LostRow{"TwoSkipped", 1'000 + 700 + 10, 5, 2},
-                                           LostRow{"NoWakeYet", 1'000, 0, 0}),
+                         ::testing::Values(LostRow{"EveryDeadlineServed", 1'000 + 500, 5, 0},
+                                           LostRow{"TwoSkippedOnTheGrid", 1'000 + 700, 5, 2},
+                                           LostRow{"OffTheGridAfterARestart", 1'000 + 750, 5, 2},
+                                           LostRow{"NoTickYet", 1'000, 0, 0}),
                          [](const auto& info) { return info.param.name; });
 
 struct ScrollRow {
