@@ -23,32 +23,38 @@ void TForm::SetOuterSize(QSize Value)
 
 void TForm::SetDoubleBuffered(bool /*Value*/) {}
 
-void TForm::showEvent(QShowEvent* event)
+void TForm::setVisible(bool Visible)
 {
-    QWidget::showEvent(event);
-    if (FClientSize.isValid())
-        return;
-    FClientSize = size();
-    Place();
-    // A window manager's frame is known only once it has framed the window, just before the first exposure.
-    windowHandle()->installEventFilter(this);
+    const bool first = Visible && !FClientSize.isValid();
+    if (first) {
+        FClientSize = size();
+        // No frame is known before the window is on screen, and asking Qt now would fix its answer at none.
+        Place(QMargins());
+        // A window manager's frame is known once it has framed the window, before the first exposure.
+        create();
+        windowHandle()->installEventFilter(this);
+    }
+    QWidget::setVisible(Visible);
 }
 
 bool TForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
         windowHandle()->removeEventFilter(this);
-        if (frameGeometry().size() != size())
-            Place();
+        const QMargins frame = windowHandle()->frameMargins();
+        if (!frame.isNull())
+            Place(frame);
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm::Place()
+void TForm::Place(QMargins Frame)
 {
-    const QSize frame = frameGeometry().size() - size();
+    const QSize frame(Frame.left() + Frame.right(), Frame.top() + Frame.bottom());
     // Without a frame (no window manager) the description's client size stands; with one, the outer size.
     const QSize client = frame.isNull() || !FOuterSize.isValid() ? FClientSize : FOuterSize - frame;
     setFixedSize(client);
-    move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client + frame, screen()->geometry()).topLeft());
+    const QRect outer = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client + frame, screen()->geometry());
+    // The client's own geometry: moving by the frame's corner would make Qt ask for the frame too early.
+    setGeometry(QRect(outer.topLeft() + QPoint(Frame.left(), Frame.top()), client));
 }

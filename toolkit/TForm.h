@@ -20,12 +20,13 @@ public:
     // is always double-buffered: there is no other mode to switch to, and the value changes nothing.
     void SetDoubleBuffered(bool Value);
 
+    void setVisible(bool Visible) override;
+
 protected:
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Place();
+    void Place(QMargins Frame);
 
     QSize FOuterSize;
     QSize FClientSize;

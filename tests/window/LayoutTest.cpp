@@ -3,10 +3,13 @@
 
 #include "TApplication.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFontInfo>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +141,11 @@ protected:
         // Wherever it is put beforehand, it shows centred.
         Form1->move(247, 119);
         Form1->show();
+        // The frame, and with it the final place, is known once the window is on screen.
+        const QDeadlineTimer deadline(10000);
+        while (!Form1->windowHandle()->isExposed() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents();
     }
 
     static inline QTemporaryDir* Folder = nullptr;
