@@ -1,19 +1,38 @@
 #include "TCoalescedUpdate.h"
 
-#include <QMetaObject>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <stdexcept>
+#include <system_error>
 #include <utility>
 
 std::atomic<int> TCoalescedUpdate::FQueued{0};
 
-TCoalescedUpdate::TCoalescedUpdate(QObject* Context, std::function<void()> Deliver)
-    : FContext(Context), FDeliver(std::move(Deliver)), FOwner(std::this_thread::get_id())
+namespace {
+
+int MakeWake()
 {
+    const int wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wake < 0)
+        throw std::system_error(errno, std::generic_category(), "eventfd");
+    return wake;
+}
+
+}  // namespace
+
+TCoalescedUpdate::TCoalescedUpdate(std::function<void()> Deliver)
+    : FDeliver(std::move(Deliver)), FOwner(std::this_thread::get_id()), FWake(MakeWake()),
+      FNotifier(FWake, QSocketNotifier::Read)
+{
+    QObject::connect(&FNotifier, &QSocketNotifier::activated, &FNotifier, [this] { Receive(); });
 }
 
 TCoalescedUpdate::~TCoalescedUpdate()
 {
-    // Qt drops the queued delivery together with its context object.
+    FNotifier.setEnabled(false);
+    close(FWake);
     if (FPending.exchange(false))
         --FQueued;
 }
@@ -27,15 +46,20 @@ void TCoalescedUpdate::Request()
     if (FPending.exchange(true))
         return;
     ++FQueued;
-    QMetaObject::invokeMethod(
-        FContext,
-        [this] {
-            // Cleared before delivering, so a change made during the delivery queues a new one.
-            FPending = false;
-            --FQueued;
-            FDeliver();
-        },
-        Qt::QueuedConnection);
+    const std::uint64_t one = 1;
+    // Cannot block: the counter is far from its limit, as at most one wake-up is outstanding.
+    [[maybe_unused]] const ssize_t written = write(FWake, &one, sizeof one);
+}
+
+void TCoalescedUpdate::Receive()
+{
+    std::uint64_t count = 0;
+    if (read(FWake, &count, sizeof count) != sizeof count)
+        return;
+    // Cleared before delivering, so a change made during the delivery asks for a new one.
+    if (FPending.exchange(false))
+        --FQueued;
+    FDeliver();
 }
 
 bool TCoalescedUpdate::OnOwnerThread() const

@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QObject>
+#include <QSocketNotifier>
 
 #include <atomic>
 #include <functional>
 #include <thread>
 
 // Brings a change made on any thread to a control on the window's thread without ever waiting for it:
-// at most one delivery is queued at a time, and changes made meanwhile ride along with it.
+// at most one delivery is outstanding at a time, and changes made meanwhile ride along with it.
 // Owned by the control it serves; created and destroyed on the window's thread, Request() from any thread.
 class TCoalescedUpdate {
 public:
-    TCoalescedUpdate(QObject* Context, std::function<void()> Deliver);
+    explicit TCoalescedUpdate(std::function<void()> Deliver);
     ~TCoalescedUpdate();
     TCoalescedUpdate(const TCoalescedUpdate&) = delete;
     TCoalescedUpdate& operator=(const TCoalescedUpdate&) = delete;
@@ -20,13 +20,19 @@ public:
     // True on the thread that created this, the control's own.
     bool OnOwnerThread() const;
 
-    // Deliveries queued and not yet made, all controls together.
+    // Deliveries requested and not yet made, all controls together.
     static int Queued();
 
 private:
-    QObject* FContext;
+    void Receive();
+
     std::function<void()> FDeliver;
     std::thread::id FOwner;
+    // The wake-up is a write to an eventfd that the window's event loop watches, not a posted Qt event:
+    // the requesting thread allocates nothing and hands nothing over but the counter, and the write/read
+    // pair orders the change before its delivery where race checkers can see it.
+    int FWake;
+    QSocketNotifier FNotifier;
     std::atomic<bool> FPending{false};
 
     static std::atomic<int> FQueued;

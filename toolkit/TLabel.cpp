@@ -1,7 +1,7 @@
 #include "TLabel.h"
 
 TLabel::TLabel(QWidget* parent)
-    : QLabel(parent), FShow(this, [this] { setText(QString::fromStdString(Caption())); })
+    : QLabel(parent), FShow([this] { setText(QString::fromStdString(Caption())); })
 {
 }
 

@@ -14,10 +14,11 @@ protected:
         MakeWindow(Picture);
         Form->RadioButton2->setChecked(true);
         Form->Edit1->SetText("1");
-        // Counts the ticks delivered on the service thread, then takes the window's own step.
-        Form->MMTimer->SetOnTimer([this] {
+        // Counts the ticks delivered on the service thread, then takes the window's own step. The window
+        // itself is captured: Form is emptied before the window (and with it the timer) goes away.
+        Form->MMTimer->SetOnTimer([this, form = Form.get()] {
             ++Ticks;
-            Form->ScrollStep();
+            form->ScrollStep();
         });
     }
 

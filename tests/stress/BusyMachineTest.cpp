@@ -40,9 +40,9 @@ TEST_F(BusyMachineTest, EveryTickStillStepsOnceAndStopAnswers)
 {
     MakeWindow(ColumnPattern(20000, 356));
     std::atomic<int> ticks{0};
-    Form->MMTimer->SetOnTimer([&] {
+    Form->MMTimer->SetOnTimer([&ticks, form = Form.get()] {
         ++ticks;
-        Form->ScrollStep();
+        form->ScrollStep();
     });
     Form->RadioButton2->setChecked(true);
     Form->Edit1->SetText("1");

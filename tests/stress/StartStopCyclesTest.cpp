@@ -10,6 +10,13 @@
 
 namespace {
 
+// Sanitizers keep per-thread history and quarantine freed memory, so RSS says nothing under them.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kRssMeaningful = false;
+#else
+constexpr bool kRssMeaningful = true;
+#endif
+
 // A field of /proc/self/status, such as "Threads" or "VmRSS" (in KiB).
 long ProcStatus(const std::string& field)
 {
@@ -27,9 +34,9 @@ protected:
         MakeWindow(ColumnPattern(Width, 356));
         Form->RadioButton2->setChecked(true);
         Form->Edit1->SetText("1");
-        Form->MMTimer->SetOnTimer([this] {
+        Form->MMTimer->SetOnTimer([this, form = Form.get()] {
             ++Ticks;
-            Form->ScrollStep();
+            form->ScrollStep();
         });
     }
 
@@ -62,7 +69,9 @@ TEST_F(StartStopCyclesTest, TenThousandCyclesLeaveNothingBehind)
     EXPECT_EQ(timeLiveEvents(), 0);
     EXPECT_EQ(timePeriodRequests(1), 1) << "the window's one request, nothing more";
     EXPECT_EQ(ProcStatus("Threads"), threads);
-    EXPECT_LT(ProcStatus("VmRSS") - rss, 1024) << "KiB grown over 10,000 cycles";
+    if (kRssMeaningful) {
+        EXPECT_LT(ProcStatus("VmRSS") - rss, 1024) << "KiB grown over 10,000 cycles";
+    }
     EXPECT_GE(Ticks, 1000);
     EXPECT_EQ(Left(), Ticks % (Width - 799)) << Ticks << " ticks delivered";
     EXPECT_EQ(Form->Button1->Caption(), "START");
