@@ -4,7 +4,6 @@
 #include <QHash>
 #include <QProcess>
 
-#include <algorithm>
 #include <cstdio>
 
 namespace bench {
@@ -43,32 +42,24 @@ ProbeRun runProbe(const QString& program, const QStringList& arguments, const QS
     return run;
 }
 
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::ranges::sort(values);
-    return values[(values.size() - 1) / 2];
-}
-
 } // namespace
 
 std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs)
 {
-    std::vector<std::vector<double>> ms(probes.size());
-    std::vector<std::vector<double>> rss(probes.size());
+    std::vector<std::vector<std::int64_t>> ns(probes.size());
+    std::vector<std::vector<std::int64_t>> rss(probes.size());
     for (int run = 0; run < runs; ++run) {
         for (std::size_t i = 0; i < probes.size(); ++i) {
             const ProbeRun probe = runProbe(probes[i].program, probes[i].arguments, probes[i].directory, 30'000);
             if (!probe.fields.contains(QStringLiteral("first_paint_ns")))
                 continue;
-            ms[i].push_back(double(probe.fields.value(QStringLiteral("first_paint_ns")) - probe.launchedNs) / 1e6);
-            rss[i].push_back(double(probe.fields.value(QStringLiteral("rss_kib"))));
+            ns[i].push_back(probe.fields.value(QStringLiteral("first_paint_ns")) - probe.launchedNs);
+            rss[i].push_back(probe.fields.value(QStringLiteral("rss_kib")));
         }
     }
     std::vector<StartupFigures> figures;
     for (std::size_t i = 0; i < probes.size(); ++i)
-        figures.push_back({median(ms[i]), median(rss[i]), int(ms[i].size())});
+        figures.push_back({double(median(ns[i])) / 1e6, double(median(rss[i])), int(ns[i].size())});
     return figures;
 }
 

@@ -32,6 +32,12 @@ std::int64_t percentile(std::span<const std::int64_t> sorted, double q)
     return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
+std::int64_t median(std::vector<std::int64_t> values)
+{
+    std::ranges::sort(values);
+    return percentile(values, 0.5);
+}
+
 LatencySummary summarize(std::span<const std::int64_t> lateness)
 {
     LatencySummary s;

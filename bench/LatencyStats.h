@@ -26,6 +26,9 @@ std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std:
 // Nearest-rank percentile of an ascending sample; q in [0, 1]. Empty gives 0.
 std::int64_t percentile(std::span<const std::int64_t> sorted, double q);
 
+// Nearest-rank median, the lower of the middle two; empty gives 0.
+std::int64_t median(std::vector<std::int64_t> values);
+
 struct LatencySummary {
     std::int64_t p50Ns = 0;
     std::int64_t p99Ns = 0;

@@ -3,12 +3,11 @@
 #include "PaintWatch.h"
 #include "TCoalescedUpdate.h"
 #include "TickLog.h"
+#include "TickLoop.h"
 #include "Unit1.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QImage>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -23,12 +22,6 @@ namespace {
 constexpr int kViewWidth = 800;
 constexpr int kViewHeight = 356;
 
-double median(std::vector<std::int64_t> values)
-{
-    std::ranges::sort(values);
-    return double(percentile(values, 0.5));
-}
-
 // Keeps the compiler from dropping a copy nobody reads.
 void keep(const void* p)
 {
@@ -41,20 +34,10 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
 {
     constexpr unsigned periodMs = 1;
     constexpr std::int64_t period = 1'000'000;
-    QEventLoop loop;
-    int running = 2;
-    const auto onFull = [&] {
-        QMetaObject::invokeMethod(
-            &loop,
-            [&] {
-                if (--running == 0)
-                    loop.quit();
-            },
-            Qt::QueuedConnection);
-    };
-    TickLog log(ticks, onFull);
+    TickLoop loop(2);
+    TickLog log(ticks, loop.done());
     TickLog ends(ticks, nullptr);
-    TickLog baseLog(ticks, onFull);
+    TickLog baseLog(ticks, loop.done());
     std::atomic<int> maxPending{0};
     std::uint64_t frames = 0;
     auto* frameCounter = new PaintWatch(form.Image1, [&frames](std::int64_t) { ++frames; });
@@ -71,12 +54,11 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
                          std::memory_order_relaxed);
         ends.record(monotonicNs());
     });
-    QTimer::singleShot(std::chrono::milliseconds(3 * ticks * periodMs + 10'000), &loop, &QEventLoop::quit);
 
     const std::int64_t t0 = monotonicNs();
     form.MMTimer->SetEnabled(true);
     BaselineTicker baseline(t0 + period / 2, period, baseLog);
-    loop.exec();
+    loop.run(std::chrono::milliseconds(3 * ticks * periodMs + 10'000));
     form.MMTimer->SetEnabled(false);
     form.MMTimer->SetOnTimer(std::bind_front(&TForm1::ScrollStep, &form));
     QCoreApplication::processEvents(); // the last frame
@@ -128,7 +110,7 @@ StepCost measureStepCost(TForm1& form, std::size_t steps)
         stepNs.push_back(s1 - s0);
         copyNs.push_back(c1 - c0);
     }
-    return {median(std::move(stepNs)), median(std::move(copyNs))};
+    return {double(median(std::move(stepNs))), double(median(std::move(copyNs)))};
 }
 
 } // namespace bench

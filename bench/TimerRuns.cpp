@@ -4,9 +4,7 @@
 #include "TTimer.h"
 #include "TimerService.h"
 #include "TickLog.h"
-
-#include <QEventLoop>
-#include <QTimer>
+#include "TickLoop.h"
 
 #include <chrono>
 #include <thread>
@@ -41,21 +39,10 @@ std::int64_t qtDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int
 std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
 {
     const std::int64_t period = std::int64_t(periodMs) * 1'000'000;
-    QEventLoop loop;
-    int running = withStandardTimer ? 3 : 2;
-    // Each log says when it is full, from its own thread; the last one ends the loop.
-    const auto onFull = [&] {
-        QMetaObject::invokeMethod(
-            &loop,
-            [&] {
-                if (--running == 0)
-                    loop.quit();
-            },
-            Qt::QueuedConnection);
-    };
-    TickLog mmLog(ticks, onFull);
-    TickLog baseLog(ticks, onFull);
-    TickLog stdLog(withStandardTimer ? ticks : 0, onFull);
+    TickLoop loop(withStandardTimer ? 3 : 2);
+    TickLog mmLog(ticks, loop.done());
+    TickLog baseLog(ticks, loop.done());
+    TickLog stdLog(withStandardTimer ? ticks : 0, loop.done());
 
     TMMTimer mm;
     mm.SetResolution(1);
@@ -65,9 +52,6 @@ std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t tick
     standard.SetEnabled(false);
     standard.SetInterval(periodMs);
     standard.OnTimer = [&stdLog](TObject*) { stdLog.record(monotonicNs()); };
-
-    // A source that never fills its log must not hang the run: give up at three times its length.
-    QTimer::singleShot(std::chrono::milliseconds(3 * ticks * periodMs + 10'000), &loop, &QEventLoop::quit);
 
     // t0 is read just before each start, so a source's own set-up delay counts against it.
     const std::int64_t mmT0 = monotonicNs();
@@ -79,7 +63,7 @@ std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t tick
         stdT0 = monotonicNs();
         standard.SetEnabled(true);
     }
-    loop.exec();
+    loop.run(std::chrono::milliseconds(3 * ticks * periodMs + 10'000));
     mm.SetEnabled(false);
     standard.SetEnabled(false);
 

@@ -101,6 +101,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, PercentileTable,
                                            PercentileRow{"P999OfThousand", oneToThousand(), 0.999, 999}),
                          [](const auto& info) { return info.param.name; });
 
+TEST(Median, TakesTheLowerMiddleOfAnUnsortedSample)
+{
+    EXPECT_EQ(bench::median({9, 1, 5}), 5);
+    EXPECT_EQ(bench::median({40, 10, 30, 20}), 20);
+    EXPECT_EQ(bench::median({}), 0);
+}
+
 TEST(Summarize, ReportsPercentilesAndWorstFromUnsortedInput)
 {
     const std::vector<std::int64_t> lateness{40, 10, 30, 20, 90, 25};
