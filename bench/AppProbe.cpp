@@ -14,9 +14,12 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <utility>
 
 namespace {
 

@@ -1,7 +1,4 @@
 #pragma once
-// The reference a timer is measured against: a plain thread sleeping to
-// absolute CLOCK_MONOTONIC deadlines t0 + k * period until its log is full.
-// Owned by the measuring code; joins its thread on destruction.
 
 #include "TickLog.h"
 
@@ -10,6 +7,8 @@
 
 namespace bench {
 
+// The reference a timer is measured against: a plain thread sleeping to absolute CLOCK_MONOTONIC deadlines
+// t0 + k * period until its log is full. Owned by the measuring code; joins its thread on destruction.
 class BaselineTicker {
 public:
     BaselineTicker(std::int64_t t0Ns, std::int64_t periodNs, TickLog& log);

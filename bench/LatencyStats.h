@@ -1,6 +1,6 @@
 #pragma once
-// Pure arithmetic over recorded tick wake times: lateness against the ideal
-// schedule, percentiles, histograms. No clocks, no threads; callers own the data.
+// Pure arithmetic over recorded tick wake times: lateness, drift, lost ticks, percentiles, histograms.
+// No clocks, no threads; callers own the data.
 
 #include <cstddef>
 #include <cstdint>

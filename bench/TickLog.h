@@ -1,6 +1,4 @@
 #pragma once
-// Wake times of one periodic source. Exactly one tick thread records; other
-// threads read the count at any time and the times once the source has stopped.
 
 #include <atomic>
 #include <chrono>
@@ -20,6 +18,8 @@ inline std::int64_t monotonicNs()
         .count();
 }
 
+// Wake times of one periodic source. Exactly one tick thread records; other threads read the count at any
+// time and the times once the source has stopped. Owned by the measuring code.
 class TickLog {
 public:
     // `onFull` runs on the recording thread right after the last wake is stored.
@@ -39,7 +39,6 @@ public:
     }
 
     std::size_t size() const { return FCount.load(std::memory_order_acquire); }
-    bool full() const { return size() == FWakes.size(); }
     std::span<const std::int64_t> wakes() const { return {FWakes.data(), size()}; }
 
 private:
