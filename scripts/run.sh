@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program (Release, in build/), draws a sample BG.bmp into run/ and starts the program there.
-# With no DISPLAY it runs on a private X server instead, saves a screenshot of the window, closes the
-# window as a user would, and prints where the screenshot is and the program's exit code.
+# With no DISPLAY it runs on a private X server instead, clicks START, saves a screenshot of the window a
+# second later, closes the window as a user would, and prints where the screenshot is and the program's exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,7 +21,7 @@ fi
 source scripts/xvfb.sh
 pid=
 cleanup() {
-    [[ -n $pid ]] && kill "$pid" 2>/dev/null
+    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
     xvfb_stop
 }
 trap cleanup EXIT
@@ -31,7 +31,9 @@ xvfb_start
 pid=$!
 window=$(xvfb_wait_window "$pid" 30)
 xvfb_wait_painted "$window" 30
-# The scroll shows here once START works: click it, wait a second, then take the screenshot.
+# START (Button1, at 8,368 and 89 x 33), then a second of scrolling before the screenshot.
+xvfb_click "$window" 52 384
+sleep 1
 shot=$PWD/run/scrolltest.png
 xvfb_screenshot "$window" "$shot"
 xvfb_close build/tests/e2e/xclose "$window"

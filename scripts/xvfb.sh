@@ -83,6 +83,12 @@ xvfb_screenshot() {
     import -window "$1" "$2"
 }
 
+# xvfb_click WINDOW X Y: a real left click at X,Y of the window's client area. (No --sync: it can block
+# for seconds when the pointer is already there.)
+xvfb_click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
 # xvfb_close XCLOSE WINDOW: asks the window to close as a user would (WM_DELETE_WINDOW), through our helper.
 xvfb_close() {
     "$1" "$2"

@@ -3,13 +3,13 @@
 # painted, and closing it as a user would ends the program with exit code 0.
 # Usage: start_close.sh SCROLLTEST MAKEBG XCLOSE
 set -euo pipefail
-program=$1 makebg=$2 xclose=$3
+program=$(realpath "$1") makebg=$(realpath "$2") xclose=$(realpath "$3")
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
 work=$(mktemp -d)
 pid=
 cleanup() {
-    [[ -n $pid ]] && kill "$pid" 2>/dev/null
+    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
     xvfb_stop
     rm -rf "$work"
 }

@@ -3,13 +3,13 @@
 # no window; dismissing the box with a real key press ends the program with exit code 0.
 # Usage: start_failure.sh PROGRAM
 set -euo pipefail
-program=$1
+program=$(realpath "$1")
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
 work=$(mktemp -d)
 pid=
 cleanup() {
-    [[ -n $pid ]] && kill "$pid" 2>/dev/null
+    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
     xvfb_stop
     rm -rf "$work"
 }
