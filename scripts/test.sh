@@ -34,7 +34,31 @@ stage_release() {
     run_tests build
 }
 
-STAGES=(deps release)
+# Every test again with address and undefined-behaviour checks; leaks that system libraries keep for
+# the life of the process are listed in tests/sanitizers/lsan.supp.
+stage_asan() {
+    configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCROLL_SANITIZE=address,undefined
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+    LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        run_tests build-asan
+}
+
+# The tests that run threads, under the race checker: any report fails the test. Only their programs
+# are built; the others' tests show as not built and carry no label, so they are not run.
+stage_tsan() {
+    cmake -S . -B build-tsan -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=Debug -DSCROLL_SANITIZE=thread
+    cmake --build build-tsan -j"$JOBS" --target platform_threaded_tests mmtimer_threaded_tests \
+        toolkit_threaded_tests scroll_tests scroll_threaded_tests stress_tests close_while_ticking
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_tests build-tsan -L threaded
+}
+
+# A minute of fuzzing the start-up picture path; scripts/fuzz.sh SECONDS runs it longer.
+stage_fuzz() {
+    bash scripts/fuzz.sh 60
+}
+
+STAGES=(deps release asan tsan fuzz)
 
 current=
 trap 'code=$?; ((code == 0)) || echo "=== stage ${current:-setup} FAILED (exit code $code) ===" >&2' EXIT
