@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <thread>
 
 namespace bench {
 
@@ -55,9 +56,12 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
         ends.record(monotonicNs());
     });
 
+    // Started as in measureTimers: a whole period to each first deadline, half a period apart.
+    const std::int64_t baseT0 = monotonicNs();
+    BaselineTicker baseline(baseT0, period, baseLog);
+    std::this_thread::sleep_for(std::chrono::nanoseconds(period / 2));
     const std::int64_t t0 = monotonicNs();
     form.MMTimer->SetEnabled(true);
-    BaselineTicker baseline(t0 + period / 2, period, baseLog);
     loop.run(std::chrono::milliseconds(3 * ticks * periodMs + 10'000));
     form.MMTimer->SetEnabled(false);
     form.MMTimer->SetOnTimer(std::bind_front(&TForm1::ScrollStep, &form));
@@ -66,7 +70,7 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
 
     ScrollFigures figures;
     figures.ticks = analyse(log.wakes(), ends.wakes(), t0, period, serviceDeadline);
-    figures.baseline = analyse(baseLog.wakes(), baseLog.wakes(), t0 + period / 2, period, everyPeriod);
+    figures.baseline = analyse(baseLog.wakes(), baseLog.wakes(), baseT0, period, everyPeriod);
     const auto wakes = log.wakes();
     if (wakes.size() > 1) {
         const double seconds = double(wakes.back() - wakes.front()) / 1e9;

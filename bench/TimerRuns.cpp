@@ -53,10 +53,14 @@ std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t tick
     standard.SetInterval(periodMs);
     standard.OnTimer = [&stdLog](TObject*) { stdLog.record(monotonicNs()); };
 
-    // t0 is read just before each start, so a source's own set-up delay counts against it.
+    // Each t0 is read just before its source starts, so a source's own set-up delay counts against it, and
+    // each source has a whole period from its start to its first deadline. The starts are spread over the
+    // period so that the sources do not wake together.
+    const std::int64_t baseT0 = monotonicNs();
+    BaselineTicker baseline(baseT0, period, baseLog);
+    std::this_thread::sleep_for(std::chrono::nanoseconds(period / 2));
     const std::int64_t mmT0 = monotonicNs();
     mm.SetEnabled(true);
-    BaselineTicker baseline(mmT0 + period / 2, period, baseLog);
     std::int64_t stdT0 = 0;
     if (withStandardTimer) {
         std::this_thread::sleep_for(std::chrono::nanoseconds(period / 4));
@@ -70,8 +74,7 @@ std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t tick
     std::map<QString, TickFigures> figures;
     // The handlers return within nanoseconds of their wake, which stands in for their end.
     figures[QStringLiteral("mmtimer")] = analyse(mmLog.wakes(), mmLog.wakes(), mmT0, period, serviceDeadline);
-    figures[QStringLiteral("baseline")] =
-        analyse(baseLog.wakes(), baseLog.wakes(), mmT0 + period / 2, period, everyPeriod);
+    figures[QStringLiteral("baseline")] = analyse(baseLog.wakes(), baseLog.wakes(), baseT0, period, everyPeriod);
     if (withStandardTimer)
         figures[QStringLiteral("stdtimer")] = analyse(stdLog.wakes(), stdLog.wakes(), stdT0, period, qtDeadline);
     return figures;
