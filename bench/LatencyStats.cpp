@@ -1,5 +1,7 @@
 #include "LatencyStats.h"
 
+#include "TimerService.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -8,6 +10,18 @@ namespace bench {
 std::int64_t everyPeriod(std::int64_t previousNs, std::int64_t periodNs, std::int64_t /*endNs*/)
 {
     return previousNs + periodNs;
+}
+
+std::int64_t serviceDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs)
+{
+    using std::chrono::nanoseconds;
+    return NextDeadline(nanoseconds(previousNs), nanoseconds(periodNs), nanoseconds(endNs)).count();
+}
+
+std::int64_t qtDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t wakeNs)
+{
+    const std::int64_t next = previousNs + periodNs;
+    return next < wakeNs ? wakeNs + periodNs : next;
 }
 
 std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs,

@@ -18,6 +18,14 @@ using DeadlinePolicy = std::function<std::int64_t(std::int64_t previousNs, std::
 // the ticks it owes in a burst.
 std::int64_t everyPeriod(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs);
 
+// The timer service's own choice, for its ticks: the next period on the grid, or the first one
+// still ahead after a tick that ended a whole period late.
+std::int64_t serviceDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs);
+
+// Qt's for a precise timer: the next period, or a whole period from a tick that came too late for
+// it, which leaves the grid. Qt decides when the tick fires, so `wakeNs` stands in for the end.
+std::int64_t qtDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t wakeNs);
+
 // Lateness of each wake against the deadline its source's policy gave it, starting from
 // t0 + period: how precisely each tick woke, whatever the source did about earlier ones.
 std::vector<std::int64_t> latenessNs(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs,

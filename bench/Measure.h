@@ -34,13 +34,6 @@ struct TickFigures {
 TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs, std::int64_t t0Ns,
                     std::int64_t periodNs, const DeadlinePolicy& next);
 
-// The timer service's own choice of the next deadline, for its ticks.
-std::int64_t serviceDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs);
-
-// Qt's for a precise timer: the next period, or a whole period from a tick that came too
-// late for it, leaving the grid.
-std::int64_t qtDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t wakeNs);
-
 // The precision timer ("mmtimer"), the baseline thread ("baseline") and, if asked, the
 // standard timer ("stdtimer") ticking side by side at one period, each until it has
 // `ticks` wakes; staggered within the period so that they do not wake together.

@@ -2,7 +2,6 @@
 #include "Measure.h"
 #include "TMMTimer.h"
 #include "TTimer.h"
-#include "TimerService.h"
 #include "TickLog.h"
 #include "TickLoop.h"
 
@@ -22,18 +21,6 @@ TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::
     figures.lost =
         wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back() - figures.latenessNs.back(), wakesNs.size());
     return figures;
-}
-
-std::int64_t serviceDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t endNs)
-{
-    using std::chrono::nanoseconds;
-    return NextDeadline(nanoseconds(previousNs), nanoseconds(periodNs), nanoseconds(endNs)).count();
-}
-
-std::int64_t qtDeadline(std::int64_t previousNs, std::int64_t periodNs, std::int64_t wakeNs)
-{
-    const std::int64_t next = previousNs + periodNs;
-    return next < wakeNs ? wakeNs + periodNs : next;
 }
 
 std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)

@@ -16,7 +16,9 @@ using bench::linearEdges;
 using bench::logEdges;
 using bench::lostTicks;
 using bench::percentile;
+using bench::qtDeadline;
 using bench::scrollLeftAfter;
+using bench::serviceDeadline;
 using bench::summarize;
 
 TEST(LatenessNs, MeasuresAgainstTheIdealScheduleSoDriftAccumulates)
@@ -45,6 +47,40 @@ TEST(LatenessNs, DeadlinesFollowTheSourcesOwnSkipPolicy)
     const std::vector<std::int64_t> wakes{1'000, 2'900, 4'000, 5'020};
     const std::vector<std::int64_t> ends{1'010, 3'100, 4'010, 5'030};
     EXPECT_EQ(latenessNs(wakes, ends, 0, 1'000, skip), (std::vector<std::int64_t>{0, 900, 0, 20}));
+}
+
+struct PolicyRow {
+    std::string name;
+    bench::DeadlinePolicy next;
+    std::int64_t end;
+    std::int64_t expected;
+};
+
+class DeadlinePolicyTable : public ::testing::TestWithParam<PolicyRow> {};
+
+TEST_P(DeadlinePolicyTable, NextDeadlineAfterATickDueAt1000)
+{
+    const auto& row = GetParam();
+    EXPECT_EQ(row.next(1'000, 1'000, row.end), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, DeadlinePolicyTable,
+                         ::testing::Values(PolicyRow{"PlainIgnoresLateness", everyPeriod, 5'000, 2'000},
+                                           PolicyRow{"ServiceOnTime", serviceDeadline, 1'050, 2'000},
+                                           PolicyRow{"ServiceLessThanAPeriodBehind", serviceDeadline, 2'500, 2'000},
+                                           PolicyRow{"ServiceSkipsToTheFirstAhead", serviceDeadline, 3'500, 4'000},
+                                           PolicyRow{"QtOnTime", qtDeadline, 1'100, 2'000},
+                                           PolicyRow{"QtRestartsFromALateTick", qtDeadline, 2'300, 3'300}),
+                         [](const auto& info) { return info.param.name; });
+
+TEST(TickAnalysis, AServiceStallLosesTicksAndDriftsInsteadOfBursting)
+{
+    // Tick 2 wakes two and a half periods late; the service then resumes at 5000, skipping 3000 and 4000.
+    const std::vector<std::int64_t> wakes{1'000, 4'500, 5'010, 6'000};
+    const auto lateness = latenessNs(wakes, wakes, 0, 1'000, serviceDeadline);
+    EXPECT_EQ(lateness, (std::vector<std::int64_t>{0, 2'500, 10, 0}));
+    EXPECT_EQ(lostTicks(0, 1'000, wakes.back() - lateness.back(), wakes.size()), 2u);
+    EXPECT_EQ(driftNs(wakes, 1'000), 2'000);
 }
 
 struct DriftRow {
