@@ -24,6 +24,9 @@ constexpr TimerCaps kCaps{1, 1'000'000};
 // notice it; long periods are slept in slices of this length.
 constexpr nanoseconds kStopPoll = milliseconds(5);
 
+// How far behind an event may fall and still fire the ticks it owes, back to back.
+constexpr nanoseconds kCatchUp = milliseconds(10);
+
 bool InRange(std::uint32_t ms)
 {
     return ms >= kCaps.wPeriodMin && ms <= kCaps.wPeriodMax;
@@ -215,7 +218,9 @@ nanoseconds NextDeadline(nanoseconds previous, nanoseconds period, nanoseconds n
 {
     const nanoseconds next = previous + period;
     const nanoseconds behind = now - next;
-    if (behind < period)
+    // Brief stalls of the machine are paid back, so no tick is lost and the schedule does not drift;
+    // only a long one is skipped, rather than paid for with a burst.
+    if (behind < std::max(period, kCatchUp))
         return next;
     return next + (behind / period + 1) * period;
 }

@@ -37,8 +37,9 @@ int timePeriodRequests(std::uint32_t period);
 int timeLiveEvents();
 
 // Deadline that follows `previous` on a grid of `period`, times on CLOCK_MONOTONIC.
-// A thread that has fallen a whole period or more behind resumes with the first
-// future deadline rather than firing a burst of ticks.
+// A thread less than 10 ms (or one period, if longer) behind fires the ticks it owes
+// at once; one further behind resumes with the first future deadline rather than
+// firing a burst of ticks.
 std::chrono::nanoseconds NextDeadline(std::chrono::nanoseconds previous,
                                       std::chrono::nanoseconds period,
                                       std::chrono::nanoseconds now);

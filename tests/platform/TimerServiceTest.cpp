@@ -70,7 +70,7 @@ TEST(TimerServicePeriods, RequestsAreCountedPerValue)
     EXPECT_EQ(0, timePeriodRequests(1));
 }
 
-TEST(NextDeadline, FollowsTheGridAndSkipsWhatIsLongPast)
+TEST(NextDeadline, FollowsTheGridPaysBackShortStallsAndSkipsLongOnes)
 {
     struct Row {
         std::string name;
@@ -89,6 +89,16 @@ TEST(NextDeadline, FollowsTheGridAndSkipsWhatIsLongPast)
     for (const Row& row : rows)
         EXPECT_EQ(row.expected.count() * 1'000'000,
                   NextDeadline(milliseconds(1000), milliseconds(10), row.now).count())
+            << row.name;
+    // At 1 ms a stall of a few milliseconds is paid back tick by tick; a long one is skipped.
+    const Row shortPeriod[] = {
+        {"5 ms behind catches up", milliseconds(1006), milliseconds(1001)},
+        {"just under 10 ms behind catches up", milliseconds(1010), milliseconds(1001)},
+        {"10 ms behind skips", milliseconds(1011), milliseconds(1012)},
+    };
+    for (const Row& row : shortPeriod)
+        EXPECT_EQ(row.expected.count() * 1'000'000,
+                  NextDeadline(milliseconds(1000), milliseconds(1), row.now).count())
             << row.name;
 }
 
