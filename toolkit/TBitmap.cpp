@@ -53,19 +53,19 @@ void TBitmap::LoadFromFile(const std::string& FileName)
         fail(QStringLiteral("it is not a readable BMP picture (%1)").arg(reader.errorString()));
     picture.convertTo(TCanvas::PixelFormat);
 
-    std::lock_guard<std::mutex> lock(FCanvas.FLock);
+    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
     FCanvas.FImage = std::move(picture);
 }
 
 int TBitmap::Width() const
 {
-    std::lock_guard<std::mutex> lock(FCanvas.FLock);
+    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
     return FCanvas.FImage.width();
 }
 
 int TBitmap::Height() const
 {
-    std::lock_guard<std::mutex> lock(FCanvas.FLock);
+    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
     return FCanvas.FImage.height();
 }
 

@@ -31,12 +31,12 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)
     if (!Canvas || !dest || !source)
         return;
     {
-        std::unique_lock<std::mutex> mine(FLock, std::defer_lock);
-        std::unique_lock<std::mutex> theirs;
+        std::unique_lock<TPictureLock> mine(FLock, std::defer_lock);
+        std::unique_lock<TPictureLock> theirs;
         if (Canvas == this) {
             mine.lock();
         } else {
-            theirs = std::unique_lock<std::mutex>(Canvas->FLock, std::defer_lock);
+            theirs = std::unique_lock<TPictureLock>(Canvas->FLock, std::defer_lock);
             std::lock(mine, theirs);
         }
         // A second handle on the source: when both are this canvas, writing detaches our picture and
@@ -69,7 +69,7 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)
 
 void TCanvas::Fit(QSize Size)
 {
-    std::lock_guard<std::mutex> lock(FLock);
+    std::lock_guard<TPictureLock> lock(FLock);
     if (FImage.size() == Size)
         return;
     QImage picture(Size, PixelFormat);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TPictureLock.h"
 #include "TRect.h"
 
 #include <QColor>
@@ -33,6 +34,6 @@ private:
 
     QImage FImage;
     const QColor FBackground;
-    mutable std::mutex FLock;
+    mutable TPictureLock FLock;
     std::function<void()> FOnChange;
 };

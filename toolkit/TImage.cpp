@@ -22,6 +22,6 @@ void TImage::paintEvent(QPaintEvent* /*event*/)
 {
     FCanvas.Fit(size());
     QPainter painter(this);
-    std::lock_guard<std::mutex> lock(FCanvas.FLock);
+    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
     painter.drawImage(0, 0, FCanvas.FImage);
 }

@@ -68,19 +68,22 @@ INSTANTIATE_TEST_SUITE_P(Rows, DeadlinePolicyTable,
                          ::testing::Values(PolicyRow{"PlainIgnoresLateness", everyPeriod, 5'000, 2'000},
                                            PolicyRow{"ServiceOnTime", serviceDeadline, 1'050, 2'000},
                                            PolicyRow{"ServiceLessThanAPeriodBehind", serviceDeadline, 2'500, 2'000},
-                                           PolicyRow{"ServiceSkipsToTheFirstAhead", serviceDeadline, 3'500, 4'000},
+                                           PolicyRow{"ServicePaysBackAShortStall", serviceDeadline, 3'500, 2'000},
+                                           PolicyRow{"ServiceSkipsALongStall", serviceDeadline, 20'000'500, 20'001'000},
                                            PolicyRow{"QtOnTime", qtDeadline, 1'100, 2'000},
                                            PolicyRow{"QtRestartsFromALateTick", qtDeadline, 2'300, 3'300}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(TickAnalysis, AServiceStallLosesTicksAndDriftsInsteadOfBursting)
 {
-    // Tick 2 wakes two and a half periods late; the service then resumes at 5000, skipping 3000 and 4000.
-    const std::vector<std::int64_t> wakes{1'000, 4'500, 5'010, 6'000};
-    const auto lateness = latenessNs(wakes, wakes, 0, 1'000, serviceDeadline);
-    EXPECT_EQ(lateness, (std::vector<std::int64_t>{0, 2'500, 10, 0}));
-    EXPECT_EQ(lostTicks(0, 1'000, wakes.back() - lateness.back(), wakes.size()), 2u);
-    EXPECT_EQ(driftNs(wakes, 1'000), 2'000);
+    // At 10 ms, tick 2 wakes two and a half periods late; the service then resumes at 50 ms, skipping
+    // 30 and 40 ms.
+    constexpr std::int64_t ms = 1'000'000;
+    const std::vector<std::int64_t> wakes{10 * ms, 45 * ms, 50 * ms + 10'000, 60 * ms};
+    const auto lateness = latenessNs(wakes, wakes, 0, 10 * ms, serviceDeadline);
+    EXPECT_EQ(lateness, (std::vector<std::int64_t>{0, 25 * ms, 10'000, 0}));
+    EXPECT_EQ(lostTicks(0, 10 * ms, wakes.back() - lateness.back(), wakes.size()), 2u);
+    EXPECT_EQ(driftNs(wakes, 10 * ms), 20 * ms);
 }
 
 struct DriftRow {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <pthread.h>
+
+// Guards a picture that the precision timer's real-time thread draws on while the window's thread
+// paints it. A waiter lends its priority to the holder, so a paint preempted by ordinary work cannot
+// hold up a tick for longer than the paint itself takes.
+class TPictureLock {
+public:
+    TPictureLock();
+    ~TPictureLock();
+    TPictureLock(const TPictureLock&) = delete;
+    TPictureLock& operator=(const TPictureLock&) = delete;
+
+    void lock();
+    void unlock();
+    bool try_lock();
+
+private:
+    pthread_mutex_t FMutex;
+};
