@@ -64,7 +64,9 @@ current=
 trap 'code=$?; ((code == 0)) || echo "=== stage ${current:-setup} FAILED (exit code $code) ===" >&2' EXIT
 for current in "${STAGES[@]}"; do
     echo "=== stage $current ==="
+    started=$SECONDS
     "stage_$current"
+    echo "=== stage $current passed in $((SECONDS - started)) s ==="
 done
 current=
 echo "=== all stages passed: ${STAGES[*]} ==="

@@ -126,10 +126,10 @@ TEST_F(StartStopEdgeTest, SwitchingTheTimerKindTakesEffectAtTheNextStart)
     Click();
     Form->RadioButton2->setChecked(true);
     EXPECT_FALSE(Form->RadioButton1->isChecked()) << "the radio buttons are one group";
+    const int before = Left();
     Click();
     EXPECT_FALSE(Form->Timer1->Enabled());
     EXPECT_TRUE(Form->MMTimer->Enabled());
-    const int before = Left();
     ASSERT_TRUE(ProcessUntil([&] { return ShownLeft() > before; }));
     Click();
     EXPECT_FALSE(Form->MMTimer->Enabled());
