@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The real program scrolling on a real X server, driven with the mouse: the first frame shows the
+# picture's left edge; START under "Timer" and then under "Multimedia Timer", each followed by STOP,
+# moves the view right, and every frame shown is the picture's own columns; closing exits 0.
+# Usage: scroll.sh SCROLLTEST MAKEBG XCLOSE VIEWLEFT
+set -euo pipefail
+program=$(realpath "$1") makebg=$(realpath "$2") xclose=$(realpath "$3") viewleft=$(realpath "$4")
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
+    xvfb_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# shown NAME: screenshot of the window; prints the left edge its view shows.
+shown() {
+    xvfb_screenshot "$window" "$work/$1.png"
+    "$viewleft" "$work/BG.bmp" "$work/$1.png" 8 8 || fail "$1: the view is not a frame of BG.bmp"
+}
+# label NAME: a digest of the status label's pixels in screenshot NAME.
+label() {
+    convert "$work/$1.png" -crop 225x17+584+376 -depth 8 rgb:- | md5sum
+}
+# run_for SECONDS: START, wait, STOP.
+run_for() {
+    xvfb_click "$window" 52 384
+    sleep "$1"
+    xvfb_click "$window" 52 384
+    sleep 0.5  # the last frame reaches the screen
+}
+
+"$makebg" "$work/BG.bmp" 2>/dev/null
+xvfb_start
+cd "$work"
+"$program" &
+pid=$!
+window=$(xvfb_wait_window "$pid" 30) || fail "no window"
+xvfb_wait_painted "$window" 30 || fail "window not painted"
+
+first=$(shown first)
+((first == 0)) || fail "first frame shows left edge $first, expected 0"
+
+run_for 1.5
+standard=$(shown standard)
+((standard > 0)) || fail "no scrolling under Timer"
+[[ $(label standard) != $(label first) ]] || fail "the label did not change under Timer"
+sleep 0.5
+again=$(shown standard_again)
+((again == standard)) || fail "the view moved on after STOP ($standard, then $again)"
+
+xvfb_click "$window" 218 384  # "Multimedia Timer"
+sleep 0.3
+run_for 1.5
+precision=$(shown precision)
+((precision > standard)) || fail "Multimedia Timer did not go on from $standard (shows $precision)"
+echo "left edges: first $first, after Timer $standard, after Multimedia Timer $precision"
+
+xvfb_close "$xclose" "$window"
+xvfb_wait_exit "$pid" 30
+pid=
+[[ $XVFB_EXIT_CODE == 0 ]] || fail "exit code $XVFB_EXIT_CODE after closing, expected 0"
+echo "closed, exit code 0"
