@@ -5,17 +5,7 @@
 # Usage: scroll.sh SCROLLTEST MAKEBG XCLOSE VIEWLEFT
 set -euo pipefail
 program=$(realpath "$1") makebg=$(realpath "$2") xclose=$(realpath "$3") viewleft=$(realpath "$4")
-source "$(dirname "$0")/../../scripts/xvfb.sh"
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/session.sh"
 
 # shown NAME: screenshot of the window; prints the left edge its view shows.
 shown() {
@@ -61,7 +51,4 @@ precision=$(shown precision)
 echo "left edges: first $first, after Timer $standard, after Multimedia Timer $precision"
 
 xvfb_close "$xclose" "$window"
-xvfb_wait_exit "$pid" 30
-pid=
-[[ $XVFB_EXIT_CODE == 0 ]] || fail "exit code $XVFB_EXIT_CODE after closing, expected 0"
-echo "closed, exit code 0"
+expect_exit_zero "closing"

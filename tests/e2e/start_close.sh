@@ -4,17 +4,7 @@
 # Usage: start_close.sh SCROLLTEST MAKEBG XCLOSE
 set -euo pipefail
 program=$(realpath "$1") makebg=$(realpath "$2") xclose=$(realpath "$3")
-source "$(dirname "$0")/../../scripts/xvfb.sh"
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/session.sh"
 
 "$makebg" "$work/BG.bmp" 2>/dev/null
 xvfb_start
@@ -38,7 +28,4 @@ shot=$(identify -format '%wx%h' "$work/window.png")
 [[ $shot == 818x412 ]] || fail "screenshot is $shot, expected 818x412"
 
 xvfb_close "$xclose" "$window"
-xvfb_wait_exit "$pid" 30
-pid=
-[[ $XVFB_EXIT_CODE == 0 ]] || fail "exit code $XVFB_EXIT_CODE after closing, expected 0"
-echo "closed, exit code 0"
+expect_exit_zero "closing"

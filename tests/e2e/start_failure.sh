@@ -4,17 +4,7 @@
 # Usage: start_failure.sh PROGRAM
 set -euo pipefail
 program=$(realpath "$1")
-source "$(dirname "$0")/../../scripts/xvfb.sh"
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/session.sh"
 
 xvfb_start
 cd "$work"
@@ -31,7 +21,4 @@ echo "error box $box at $x,$y size ${width}x$height"
 
 xdotool windowfocus --sync "$box"
 xdotool key Return
-xvfb_wait_exit "$pid" 30
-pid=
-[[ $XVFB_EXIT_CODE == 0 ]] || fail "exit code $XVFB_EXIT_CODE after dismissing the box, expected 0"
-echo "box dismissed, exit code 0"
+expect_exit_zero "dismissing the box"

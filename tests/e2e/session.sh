@@ -1,0 +1,21 @@
+# Sourced by the end-to-end scripts: the private X server helpers, a scratch folder $work, the program's
+# $pid once started, and cleanup of all three on any exit.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
+    xvfb_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# expect_exit_zero WHAT: waits for $pid to end by itself after WHAT and fails unless its exit code is 0.
+expect_exit_zero() {
+    xvfb_wait_exit "$pid" 30
+    pid=
+    [[ $XVFB_EXIT_CODE == 0 ]] || fail "exit code $XVFB_EXIT_CODE after $1, expected 0"
+    echo "$1, exit code 0"
+}
