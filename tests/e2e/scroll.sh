@@ -25,10 +25,7 @@ run_for() {
 }
 
 "$makebg" "$work/BG.bmp" 2>/dev/null
-xvfb_start
-cd "$work"
-"$program" &
-pid=$!
+start "$program"
 window=$(xvfb_wait_window "$pid" 30) || fail "no window"
 xvfb_wait_painted "$window" 30 || fail "window not painted"
 

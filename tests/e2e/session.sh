@@ -12,6 +12,14 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# start PROGRAM: starts the X server and PROGRAM in $work, and sets $pid.
+start() {
+    xvfb_start
+    cd "$work"
+    "$1" &
+    pid=$!
+}
+
 # expect_exit_zero WHAT: waits for $pid to end by itself after WHAT and fails unless its exit code is 0.
 expect_exit_zero() {
     xvfb_wait_exit "$pid" 30

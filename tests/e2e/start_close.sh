@@ -7,10 +7,7 @@ program=$(realpath "$1") makebg=$(realpath "$2") xclose=$(realpath "$3")
 source "$(dirname "$0")/session.sh"
 
 "$makebg" "$work/BG.bmp" 2>/dev/null
-xvfb_start
-cd "$work"
-"$program" &
-pid=$!
+start "$program"
 
 window=$(xvfb_wait_window "$pid" 30) || fail "no window"
 read -r x y width height < <(xvfb_geometry "$window")

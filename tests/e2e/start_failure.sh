@@ -6,10 +6,7 @@ set -euo pipefail
 program=$(realpath "$1")
 source "$(dirname "$0")/session.sh"
 
-xvfb_start
-cd "$work"
-"$program" &
-pid=$!
+start "$program"
 
 box=$(xvfb_wait_window "$pid" 30) || fail "no error box"
 xvfb_wait_painted "$box" 30 || fail "error box not painted"
