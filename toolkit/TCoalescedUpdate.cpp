@@ -56,9 +56,12 @@ void TCoalescedUpdate::Receive()
     std::uint64_t count = 0;
     if (read(FWake, &count, sizeof count) != sizeof count)
         return;
-    // Cleared before delivering, so a change made during the delivery asks for a new one.
-    if (FPending.exchange(false))
+    // Only this thread clears the flag, so the count drops before a new request can raise it again; and
+    // it is cleared before delivering, so a change made during the delivery asks for a new one.
+    if (FPending.load()) {
         --FQueued;
+        FPending.store(false);
+    }
     FDeliver();
 }
 
