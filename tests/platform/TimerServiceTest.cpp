@@ -74,31 +74,26 @@ TEST(NextDeadline, FollowsTheGridPaysBackShortStallsAndSkipsLongOnes)
 {
     struct Row {
         std::string name;
+        milliseconds period;
         milliseconds now;
         milliseconds expected;
     };
-    // Previous deadline at 1000 ms, period 10 ms.
+    // Previous deadline at 1000 ms. At 10 ms a whole period behind skips; at 1 ms a stall of a few
+    // milliseconds is paid back tick by tick and only a long one is skipped.
     const Row rows[] = {
-        {"woken on time", milliseconds(1000), milliseconds(1010)},
-        {"next still ahead", milliseconds(1009), milliseconds(1010)},
-        {"next missed by less than a period fires late", milliseconds(1019), milliseconds(1010)},
-        {"a whole period behind skips", milliseconds(1020), milliseconds(1030)},
-        {"far behind resumes at the first future deadline", milliseconds(1055), milliseconds(1060)},
-        {"far behind on a deadline skips that one too", milliseconds(1060), milliseconds(1070)},
+        {"woken on time", milliseconds(10), milliseconds(1000), milliseconds(1010)},
+        {"next still ahead", milliseconds(10), milliseconds(1009), milliseconds(1010)},
+        {"next missed by less than a period fires late", milliseconds(10), milliseconds(1019), milliseconds(1010)},
+        {"a whole period behind skips", milliseconds(10), milliseconds(1020), milliseconds(1030)},
+        {"far behind resumes at the first future deadline", milliseconds(10), milliseconds(1055), milliseconds(1060)},
+        {"far behind on a deadline skips that one too", milliseconds(10), milliseconds(1060), milliseconds(1070)},
+        {"1 ms, 5 ms behind catches up", milliseconds(1), milliseconds(1006), milliseconds(1001)},
+        {"1 ms, just under 10 ms behind catches up", milliseconds(1), milliseconds(1010), milliseconds(1001)},
+        {"1 ms, 10 ms behind skips", milliseconds(1), milliseconds(1011), milliseconds(1012)},
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.expected.count() * 1'000'000,
-                  NextDeadline(milliseconds(1000), milliseconds(10), row.now).count())
-            << row.name;
-    // At 1 ms a stall of a few milliseconds is paid back tick by tick; a long one is skipped.
-    const Row shortPeriod[] = {
-        {"5 ms behind catches up", milliseconds(1006), milliseconds(1001)},
-        {"just under 10 ms behind catches up", milliseconds(1010), milliseconds(1001)},
-        {"10 ms behind skips", milliseconds(1011), milliseconds(1012)},
-    };
-    for (const Row& row : shortPeriod)
-        EXPECT_EQ(row.expected.count() * 1'000'000,
-                  NextDeadline(milliseconds(1000), milliseconds(1), row.now).count())
+                  NextDeadline(milliseconds(1000), row.period, row.now).count())
             << row.name;
 }
 
