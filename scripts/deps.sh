@@ -9,6 +9,8 @@ packages=(
     libgtest-dev googletest
     libx11-dev
     xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation2
+    # real desktops: a window manager, a Wayland compositor and Qt's Wayland platform; packaging
+    openbox weston qt6-wayland desktop-file-utils dpkg-dev
     # sanitizer builds and fuzzing
     clang libclang-rt-14-dev
 )
