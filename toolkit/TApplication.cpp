@@ -51,12 +51,14 @@ void TApplication::Adopt(TForm* Form, void* Storage) noexcept
 
 void TApplication::Run()
 {
-    if (!FForms.empty() && !FHandlerError) {
+    if (!FForms.empty() && !HandlerError()) {
         FForms.front().Form->show();
+        FLooping = true;
         QApplication::exec();
+        FLooping = false;
     }
-    if (FHandlerError)
-        std::rethrow_exception(std::exchange(FHandlerError, nullptr));
+    if (const std::exception_ptr error = HandlerError())
+        std::rethrow_exception(error);
 }
 
 void TApplication::ShowException(const Exception& E)
@@ -72,14 +74,32 @@ void TApplication::ShowException(const Exception& E)
 
 void TApplication::Dispatch(const TNotifyEvent& Handler, TObject* Sender)
 {
-    Q_ASSERT(Application);
-    if (!Handler)
-        return;
-    try {
-        Handler(Sender);
-    } catch (...) {
-        if (!Application->FHandlerError)
-            Application->FHandlerError = std::current_exception();
-        QCoreApplication::exit(0);
+    if (Handler)
+        Dispatch([&] { Handler(Sender); });
+}
+
+std::exception_ptr TApplication::HandlerError()
+{
+    std::lock_guard lock(FErrorMutex);
+    return FHandlerError;
+}
+
+// Only the first error is kept, for good: a later one must neither count as the first nor end the loop
+// of the error box that reports the first.
+void TApplication::Fail(std::exception_ptr Error) noexcept
+{
+    {
+        std::lock_guard lock(FErrorMutex);
+        if (FHandlerError)
+            return;
+        FHandlerError = std::move(Error);
     }
+    // Posted, so that any thread may end the loop; should the loop have ended otherwise by then, the
+    // call must not end a later one, such as the error box's.
+    QMetaObject::invokeMethod(
+        FQt.get(), [this] {
+            if (FLooping)
+                QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
 }

@@ -6,6 +6,7 @@
 
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -13,7 +14,8 @@
 class QApplication;
 
 // The program's application object: owns Qt's application and every form made through CreateForm.
-// One per program, made in main() and used on the window's thread; Application points to it.
+// One per program, made in main() and used on the window's thread, except Dispatch, which any thread may
+// call while the forms live; Application points to it.
 class TApplication {
 public:
     TApplication(int& argc, char** argv);
@@ -32,6 +34,10 @@ public:
     // Calls an event handler from Qt's event loop, which must not be unwound by an exception: the
     // first error ends the loop and Run() raises it.
     static void Dispatch(const TNotifyEvent& Handler, TObject* Sender);
+    // The same for a handler on a thread of its own: the error travels to the window's thread. Errors
+    // after the first, from any thread, are dropped, so one error box reports them all.
+    template <class THandler>
+    static void Dispatch(const THandler& Handler) noexcept;
 
 private:
     struct TOwnedForm {
@@ -40,15 +46,29 @@ private:
     };
 
     void Adopt(TForm* Form, void* Storage) noexcept;
+    std::exception_ptr HandlerError();
+    void Fail(std::exception_ptr Error) noexcept;
 
     int& FArgc;
     char** FArgv;
     std::unique_ptr<QApplication> FQt;
     std::vector<TOwnedForm> FForms;
+    bool FLooping = false;
+    std::mutex FErrorMutex;
     std::exception_ptr FHandlerError;
 };
 
 extern TApplication* Application;
+
+template <class THandler>
+void TApplication::Dispatch(const THandler& Handler) noexcept
+{
+    try {
+        Handler();
+    } catch (...) {
+        Application->Fail(std::current_exception());
+    }
+}
 
 template <class TFormClass>
 void TApplication::CreateForm(TFormClass*& Reference)

@@ -1,6 +1,7 @@
 #include "Unit1.h"
 
 #include "SysUtils.h"
+#include "TApplication.h"
 #include "ui_Unit1.h"
 
 #include <cstdio>
@@ -25,7 +26,8 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner)
 
     SetDoubleBuffered(true);
     MMTimer = std::make_unique<TMMTimer>();
-    MMTimer->SetOnTimer(std::bind_front(&TForm1::ScrollStep, this));
+    // The tick runs on the timer service's thread: its error is ended on the window's thread, as a click's is.
+    MMTimer->SetOnTimer([this] { TApplication::Dispatch([this] { ScrollStep(); }); });
     MMTimer->SetResolution(1);
     MMTimer->SetInterval(10);
     Background = std::make_unique<TBitmap>();

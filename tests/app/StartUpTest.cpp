@@ -1,7 +1,9 @@
+#include "Eventually.h"
 #include "RunGuarded.h"
 #include "SysUtils.h"
 #include "TApplication.h"
 #include "TButton.h"
+#include "TMMTimer.h"
 #include "Unit1.h"
 
 #include <QApplication>
@@ -13,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -140,18 +144,52 @@ public:
     TButton* Button;
 };
 
-ButtonForm* Buttons = nullptr;
+// Every tick of a precision timer fails, on the timer service's thread, bound as the window binds its own.
+class TickingForm : public TForm {
+public:
+    explicit TickingForm(TComponent* Owner) : TForm(Owner)
+    {
+        Timer.SetResolution(1);
+        Timer.SetInterval(1);
+        Timer.SetOnTimer([this] {
+            TApplication::Dispatch([this] { throw Exception("tick " + std::to_string(++Ticks) + " failed"); });
+        });
+        Timer.SetEnabled(true);
+    }
+    std::atomic<int> Ticks = 0;
+    // Last, so that it stops, and a tick in flight ends, before Ticks goes.
+    TMMTimer Timer;
+};
 
-// Pins that a handler's error never unwinds through Qt's event loop: it ends Run(), which raises it.
+ButtonForm* Buttons = nullptr;
+TickingForm* Ticking = nullptr;
+
+// Pins that a handler's error never unwinds through Qt's event loop, nor ends the program from another
+// thread: the first ends Run(), which raises it, and later ones show no box of their own.
 TEST(StartUp, AnErrorInAHandlerEndsTheLoopAndShowsOneBox)
 {
-    const StartUpRun run = StartUp([] {
-        Application->CreateForm(Buttons);
-        QTimer::singleShot(100, Buttons, [] { Buttons->Button->click(); });
-    });
-    EXPECT_EQ(run.ExitCode, 0);
-    EXPECT_FALSE(run.TimedOut) << "Run() went on after the handler's error";
-    EXPECT_EQ(run.Texts, std::vector<std::string>{"clicked into trouble"});
+    struct Row {
+        std::string name;
+        std::function<void()> createAndPrepare;
+        std::string text;
+    };
+    const Row rows[] = {
+        {"click", [] {
+             Application->CreateForm(Buttons);
+             QTimer::singleShot(100, Buttons, [] { Buttons->Button->click(); });
+         }, "clicked into trouble"},
+        {"precision timer ticks", [] {
+             Application->CreateForm(Ticking);
+             // The window's thread is held until more ticks have failed after the first one.
+             QTimer::singleShot(0, Ticking, [] { Eventually([] { return Ticking->Ticks >= 3; }); });
+         }, "tick 1 failed"},
+    };
+    for (const Row& row : rows) {
+        const StartUpRun run = StartUp(row.createAndPrepare);
+        EXPECT_EQ(run.ExitCode, 0) << row.name;
+        EXPECT_FALSE(run.TimedOut) << row.name << ": Run() went on after the handler's error";
+        EXPECT_EQ(run.Texts, std::vector<std::string>{row.text}) << row.name;
+    }
 }
 
 class SelfCheckingForm;
