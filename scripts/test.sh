@@ -34,14 +34,15 @@ stage_release() {
     run_tests build
 }
 
-# Every test again with address and undefined-behaviour checks; leaks that system libraries keep for
-# the life of the process are listed in tests/sanitizers/lsan.supp.
+# Every test again with address and undefined-behaviour checks, but for installing and packaging, which
+# the release stage covers; leaks that system libraries keep for the life of the process are listed in
+# tests/sanitizers/lsan.supp.
 stage_asan() {
     configure_and_build build-asan -DCMAKE_BUILD_TYPE=Debug -DSCROLL_SANITIZE=address,undefined
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
     LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp \
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        run_tests build-asan
+        run_tests build-asan -LE package
 }
 
 # The tests that run threads, under the race checker: any report fails the test. Only their programs

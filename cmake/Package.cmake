@@ -1,0 +1,16 @@
+# The Debian package: `cpack -G DEB` in the Release build folder makes scrolltest_VERSION_ARCH.deb with what
+# `cmake --install` installs, under /usr.
+set(CPACK_PACKAGE_NAME scrolltest)
+set(CPACK_PACKAGE_CONTACT "scrolltest developers <scrolltest@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Scrolls a picture under a standard or a precision timer")
+set(CPACK_PACKAGE_DESCRIPTION "A small desktop test program: a window shows an 800 x 356 pixel view onto a
+wider picture, BG.bmp, and moves it one pixel on every tick of a standard or a precision timer.
+The menu entry starts it on a sample picture.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's X11 platform ships with libqt6gui6, which the binary links; the Wayland one is loaded at run time.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
+include(CPack)
