@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
-cmake --build build -j2 --target scrolltest makebg xclose
+cmake --build build -j2 --target scrolltest makebg sample_picture xclose
 mkdir -p run
 build/resources/makebg run/BG.bmp
 
