@@ -66,9 +66,11 @@ void drawPanel(QPainter& p, const QRect& area, const AdvancePanel& panel, double
     const double ideal = yOf(panel.idealPx);
     p.setPen(QPen(kIdeal, 2, Qt::DashLine));
     p.drawLine(QPointF(plot.left(), ideal), QPointF(plot.right(), ideal));
+    // Labelled in the corner, clear of the bars.
+    const QRect label(plot.right() - 100, plot.top() + 1, 99, 16);
+    p.fillRect(label, Qt::white);
     p.setPen(kIdeal);
-    p.drawText(QRectF(plot.right() - 160, ideal - 18, 156, 16), Qt::AlignRight,
-               QStringLiteral("ideal %1 px").arg(panel.idealPx, 0, 'f', 2));
+    p.drawText(label, Qt::AlignCenter, QStringLiteral("- - ideal %1 px").arg(panel.idealPx, 0, 'f', 2));
 
     p.setPen(Qt::black);
     p.drawRect(plot);

@@ -115,7 +115,7 @@ struct PaintFigures {
     double refreshHz = 0;  // the screen's, as the program saw it
     double idealPx = 0;    // advance per refresh of a perfectly even scroll: refresh period / interval
     AdvanceSummary advance;
-    std::vector<int> advances; // per refresh, in order
+    std::vector<int> advances; // per refresh, in order, of the screen `advance` describes
     double cpuPct = 0;         // of one core
     double xserverCpuPct = 0;
 };
