@@ -3,6 +3,11 @@
 //   scroll_app_probe idle KIND SECS  after the first frame, with KIND "stopped", "mm" or "std",
 //                                    starts that timer at 10 ms through START and prints the CPU
 //                                    time the process used over SECS seconds
+//   scroll_app_probe paint KIND MS   after the first frame starts timer KIND ("mm" or "std") at MS
+//                                    through START and prints when, the picture's width and the
+//                                    screen's refresh rate; logs each paint of Image1 with the left
+//                                    edge it showed, and presses STOP and prints the log when its
+//                                    standard input closes
 // Runs in a directory holding BG.bmp.
 
 #include "PaintWatch.h"
@@ -12,8 +17,10 @@
 #include "Unit1.h"
 
 #include <QCoreApplication>
+#include <QScreen>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,14 +37,19 @@ std::int64_t processCpuNs()
     return std::int64_t(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
 
-// Starts the chosen timer the way a user does, waits `seconds`, reports, stops, exits.
+// Starts timer `kind` at `intervalMs` the way a user does.
+void start(TForm1& form, const std::string& kind, int intervalMs)
+{
+    form.Edit1->SetText(std::to_string(intervalMs));
+    (kind == "mm" ? form.RadioButton2 : form.RadioButton1)->setChecked(true);
+    form.Button1Click(form.Button1);
+}
+
+// Starts the chosen timer, waits `seconds`, reports, stops, exits.
 void measureIdle(TForm1& form, const std::string& kind, int seconds)
 {
-    if (kind != "stopped") {
-        form.Edit1->SetText("10");
-        (kind == "mm" ? form.RadioButton2 : form.RadioButton1)->setChecked(true);
-        form.Button1Click(form.Button1);
-    }
+    if (kind != "stopped")
+        start(form, kind, 10);
     const std::int64_t cpu0 = processCpuNs();
     const std::int64_t wall0 = bench::monotonicNs();
     QTimer::singleShot(seconds * 1000, &form, [&form, kind, cpu0, wall0] {
@@ -48,14 +60,27 @@ void measureIdle(TForm1& form, const std::string& kind, int seconds)
     });
 }
 
+void logPaints(TForm1& form, const std::string& kind, int intervalMs)
+{
+    // An int the timer thread writes: read just before the paint, it names the picture the paint
+    // shows, give or take a step that lands in between.
+    bench::logFramesUntilStdinCloses(
+        form.Image1, [&form] { return form.SourceRect.Left; }, [&form] { form.Button1Click(form.Button1); });
+    start(form, kind, intervalMs);
+    bench::reportLine({{"started_ns", bench::monotonicNs()},
+                       {"width", form.Background->Width()},
+                       {"refresh_mhz", std::llround(form.screen()->refreshRate() * 1000)}});
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     const bool startup = argc == 2 && std::strcmp(argv[1], "startup") == 0;
     const bool idle = argc == 4 && std::strcmp(argv[1], "idle") == 0;
-    if (!startup && !idle) {
-        std::fprintf(stderr, "usage: scroll_app_probe startup | idle stopped|mm|std SECONDS\n");
+    const bool paint = argc == 4 && std::strcmp(argv[1], "paint") == 0;
+    if (!startup && !idle && !paint) {
+        std::fprintf(stderr, "usage: scroll_app_probe startup | idle stopped|mm|std SECONDS | paint mm|std MS\n");
         return 2;
     }
     TApplication application(argc, argv);
@@ -66,11 +91,17 @@ int main(int argc, char* argv[])
             bench::reportFirstPaintAndExit(Form1->Image1);
         } else {
             const std::string kind = argv[2];
-            const int seconds = std::atoi(argv[3]);
-            new bench::PaintWatch(Form1->Image1, [kind, seconds, started = false](std::int64_t) mutable {
+            const int number = std::atoi(argv[3]);
+            new bench::PaintWatch(Form1->Image1, [paint, kind, number, started = false](std::int64_t) mutable {
+                if (std::exchange(started, true))
+                    return;
                 // Queued: a click is no business of a paint event.
-                if (!std::exchange(started, true))
-                    QTimer::singleShot(0, Form1, [kind, seconds] { measureIdle(*Form1, kind, seconds); });
+                QTimer::singleShot(0, Form1, [paint, kind, number] {
+                    if (paint)
+                        logPaints(*Form1, kind, number);
+                    else
+                        measureIdle(*Form1, kind, number);
+                });
             });
         }
         Application->Run();

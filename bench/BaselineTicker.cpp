@@ -8,9 +8,14 @@
 namespace bench {
 
 BaselineTicker::BaselineTicker(std::int64_t t0Ns, std::int64_t periodNs, TickLog& log)
+    : BaselineTicker(t0Ns, periodNs, [&log] { return log.record(monotonicNs()); })
+{
+}
+
+BaselineTicker::BaselineTicker(std::int64_t t0Ns, std::int64_t periodNs, std::function<bool()> onTick)
     : FT0Ns(t0Ns),
       FPeriodNs(periodNs),
-      FLog(log),
+      FOnTick(std::move(onTick)),
       FThread([this](std::stop_token s) { run(s); })
 {
 }
@@ -25,7 +30,7 @@ void BaselineTicker::run(std::stop_token stop)
         int rc;
         while ((rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr)) == EINTR) {
         }
-        if (rc != 0 || !FLog.record(monotonicNs()))
+        if (rc != 0 || !FOnTick())
             break;
     }
 }

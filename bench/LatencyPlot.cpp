@@ -22,14 +22,6 @@ const QColor kGrid(225, 225, 225);
 const QColor kMedian(30, 150, 60);
 const QColor kP99(230, 140, 20);
 
-QFont font(int pixels, bool bold = false)
-{
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
-
 QString duration(double ns)
 {
     if (ns >= 1e6)
@@ -54,9 +46,9 @@ void drawPanel(QPainter& p, const QRect& area, const LatencyPanel& panel, int de
     const double column = double(plot.width()) / columns;
 
     p.setPen(Qt::black);
-    p.setFont(font(14, true));
+    p.setFont(plotFont(14, true));
     p.drawText(QRect(area.left(), area.top() + 2, area.width(), 20), Qt::AlignHCenter, panel.title);
-    p.setFont(font(12));
+    p.setFont(plotFont(12));
     QString figures = QStringLiteral("median %1   p99 %2   worst %3   %4 ticks")
                           .arg(duration(double(s.p50Ns)), duration(double(s.p99Ns)), duration(double(s.maxNs)))
                           .arg(s.ticks);
@@ -133,6 +125,14 @@ void drawPanel(QPainter& p, const QRect& area, const LatencyPanel& panel, int de
 
 } // namespace
 
+QFont plotFont(int pixels, bool bold)
+{
+    QFont f(QStringLiteral("DejaVu Sans"));
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
 QImage drawLatencyPanels(const QString& heading, const std::vector<LatencyPanel>& panels)
 {
     std::uint64_t highest = 1;
@@ -146,7 +146,7 @@ QImage drawLatencyPanels(const QString& heading, const std::vector<LatencyPanel>
     QImage image(kPanelWidth * int(panels.size()), kHeadingHeight + kPanelHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
-    p.setFont(font(18, true));
+    p.setFont(plotFont(18, true));
     p.drawText(QRect(0, 8, image.width(), kHeadingHeight - 8), Qt::AlignHCenter, heading);
     for (std::size_t i = 0; i < panels.size(); ++i)
         drawPanel(p, QRect(int(i) * kPanelWidth, kHeadingHeight, kPanelWidth, kPanelHeight), panels[i], decades);

@@ -121,10 +121,51 @@ std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t las
 
 int scrollLeftAfter(int left, int width, std::uint64_t steps)
 {
-    if (width <= 800)
-        return 0;
-    const auto cycle = static_cast<std::uint64_t>(width - 799);
+    const auto cycle = static_cast<std::uint64_t>(scrollCycle(width));
     return static_cast<int>((static_cast<std::uint64_t>(left) + steps) % cycle);
+}
+
+int scrollCycle(int width)
+{
+    return width > 800 ? width - 799 : 1;
+}
+
+std::vector<int> advancePerRefresh(std::span<const PaintedFrame> frames, std::int64_t fromNs, std::int64_t toNs,
+                                   std::int64_t refreshNs, int cycle)
+{
+    std::vector<int> advances;
+    std::size_t shown = 0; // frames painted by the current refresh
+    int previous = -1;
+    for (std::int64_t t = fromNs; t <= toNs; t += refreshNs) {
+        while (shown < frames.size() && frames[shown].paintedNs <= t)
+            ++shown;
+        if (shown == 0)
+            continue;
+        const int left = frames[shown - 1].left;
+        if (previous >= 0)
+            advances.push_back(((left - previous) % cycle + cycle) % cycle);
+        previous = left;
+    }
+    return advances;
+}
+
+AdvanceSummary summarizeAdvance(std::span<const int> advances)
+{
+    AdvanceSummary s;
+    s.refreshes = advances.size();
+    if (advances.empty())
+        return s;
+    const auto n = static_cast<double>(advances.size());
+    double sum = 0;
+    double squares = 0;
+    for (int a : advances) {
+        sum += a;
+        squares += double(a) * a;
+    }
+    s.meanPx = sum / n;
+    s.sdPx = std::sqrt(std::max(0.0, squares / n - s.meanPx * s.meanPx));
+    s.repeatShare = static_cast<double>(std::ranges::count(advances, 0)) / n;
+    return s;
 }
 
 } // namespace bench

@@ -78,4 +78,29 @@ std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t las
 // with an 800-pixel view: one pixel per step, back to 0 after width - 800.
 int scrollLeftAfter(int left, int width, std::uint64_t steps);
 
+// How many left edges the scroll passes through before it is back where it began.
+int scrollCycle(int width);
+
+// A frame the window painted: when the paint ended, and the left edge of the view it showed.
+struct PaintedFrame {
+    std::int64_t paintedNs;
+    int left;
+};
+
+// What a screen refreshing every `refreshNs` from `fromNs` to `toNs` shows of frames painted in
+// that order: at each refresh the latest frame painted by then. Gives the pixels the view moved
+// from each refresh to the next, on a scroll of `cycle` positions; refreshes before the first
+// frame are left out.
+std::vector<int> advancePerRefresh(std::span<const PaintedFrame> frames, std::int64_t fromNs, std::int64_t toNs,
+                                   std::int64_t refreshNs, int cycle);
+
+struct AdvanceSummary {
+    double meanPx = 0;
+    double sdPx = 0;         // population standard deviation
+    double repeatShare = 0;  // refreshes that showed the previous one's picture again
+    std::size_t refreshes = 0;
+};
+
+AdvanceSummary summarizeAdvance(std::span<const int> advances);
+
 } // namespace bench

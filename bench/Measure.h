@@ -28,16 +28,38 @@ struct TickFigures {
     Histogram histogram; // 10 µs buckets up to kOutlierNs
     std::int64_t driftNs = 0;
     std::size_t lost = 0; // deadlines that passed without a tick
+    bool realTime = false; // the source's thread had a real-time priority
 };
 
 // `endsNs`: when each tick's handler returned, which is what a skipping policy looks at.
 TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs, std::int64_t t0Ns,
                     std::int64_t periodNs, const DeadlinePolicy& next);
 
+// The wakes one tick source recorded, and its start.
+struct TickRecord {
+    std::int64_t t0Ns = 0;
+    std::vector<std::int64_t> wakesNs;
+    bool realTime = false;
+};
+
 // The precision timer ("mmtimer"), the baseline thread ("baseline") and, if asked, the
 // standard timer ("stdtimer") ticking side by side at one period, each until it has
 // `ticks` wakes; staggered within the period so that they do not wake together.
+std::map<QString, TickRecord> recordTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer);
+
+// Each source's figures against the deadlines its own policy sets.
+std::map<QString, TickFigures> analyseTimers(const std::map<QString, TickRecord>& records, unsigned periodMs);
+
 std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer);
+
+// recordTimers for the precision timer and the baseline in a child process that may not take a
+// real-time priority, as an ordinary desktop user's; `program` is this driver, run as
+// `program --ordinary-priority-child PERIOD TICKS`. Empty if the child failed.
+std::map<QString, TickRecord> recordTimersAtOrdinaryPriority(const QString& program, unsigned periodMs,
+                                                             std::size_t ticks);
+
+// The child's side: records and prints what the parent parses.
+int runOrdinaryPriorityChild(unsigned periodMs, std::size_t ticks);
 
 // The precision timer driving the window's real scroll step at 1 ms while the window
 // repaints, beside a baseline thread.
@@ -83,5 +105,25 @@ std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& prob
 // Share of one core the program used over `seconds` after its first frame, with the chosen
 // timer ("stopped", "mm", "std") started at 10 ms; negative if the probe failed.
 double measureIdleCpuPct(const QString& appProbe, const QString& directory, const QString& kind, int seconds);
+
+// One program scrolling the picture on the X server while the driver watches, over the same
+// span: the frames it painted, what a screen refreshing at its rate shows of them, and the CPU
+// time it and the X server used.
+struct PaintFigures {
+    bool measured = false;
+    double framesPerS = 0; // painted
+    double refreshHz = 0;  // the screen's, as the program saw it
+    double idealPx = 0;    // advance per refresh of a perfectly even scroll: refresh period / interval
+    AdvanceSummary advance;
+    std::vector<int> advances; // per refresh, in order, of the screen `advance` describes
+    double cpuPct = 0;         // of one core
+    double xserverCpuPct = 0;
+};
+
+// Runs `program` with `arguments` in `directory` on the X server of $DISPLAY, whose process is
+// `xserverPid`, for `seconds` from when it says it started ticking at `intervalMs`, then tells it
+// to stop. The program speaks as `scroll_app_probe paint` does.
+PaintFigures measurePaint(const QString& program, const QStringList& arguments, const QString& directory,
+                          qint64 xserverPid, unsigned intervalMs, int seconds);
 
 } // namespace bench

@@ -12,23 +12,31 @@ class QWidget;
 namespace bench {
 
 // Calls back after every paint of one widget with the time the paint ended, for start-up and
-// frame-rate figures. A child of that widget, on the GUI thread.
+// frame-rate figures, and if asked just before each paint. A child of that widget, on the GUI thread;
+// a watch installed later on the same widget takes the paints first, and this one sees none.
 class PaintWatch : public QObject {
     Q_OBJECT
 
 public:
-    PaintWatch(QWidget* target, std::function<void(std::int64_t paintedNs)> onPainted);
+    PaintWatch(QWidget* target, std::function<void(std::int64_t paintedNs)> onPainted,
+               std::function<void()> beforePaint = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::function<void(std::int64_t)> FOnPainted;
+    std::function<void()> FBeforePaint;
 };
 
 // For start-up probes: prints when `target` first finished painting and the peak RSS by then,
 // then ends the event loop.
 void reportFirstPaintAndExit(QWidget* target);
+
+// For paint probes: logs every paint of `target` with the left edge `left()` gives just before
+// it. When standard input reaches its end, which is how the parent says stop, calls `stop`, prints
+// the log, a "PAINTED_NS LEFT" line a frame, and ends the event loop.
+void logFramesUntilStdinCloses(QWidget* target, std::function<int()> left, std::function<void()> stop);
 
 // Peak resident set of this process so far (VmHWM), in KiB; 0 if unreadable.
 std::int64_t peakRssKiB();

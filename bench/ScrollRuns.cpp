@@ -71,6 +71,8 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
     ScrollFigures figures;
     figures.ticks = analyse(log.wakes(), ends.wakes(), t0, period, serviceDeadline);
     figures.baseline = analyse(baseLog.wakes(), baseLog.wakes(), baseT0, period, everyPeriod);
+    figures.ticks.realTime = log.realTime();
+    figures.baseline.realTime = baseLog.realTime();
     const auto wakes = log.wakes();
     if (wakes.size() > 1) {
         const double seconds = double(wakes.back() - wakes.front()) / 1e9;

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <sched.h>
 #include <span>
 #include <vector>
 
@@ -31,6 +32,10 @@ public:
         const std::size_t n = FCount.load(std::memory_order_relaxed);
         if (n == FWakes.size())
             return false;
+        if (n == 0) {
+            const int policy = sched_getscheduler(0);
+            FRealTime.store(policy == SCHED_FIFO || policy == SCHED_RR, std::memory_order_relaxed);
+        }
         FWakes[n] = wakeNs;
         FCount.store(n + 1, std::memory_order_release);
         if (n + 1 == FWakes.size() && FOnFull)
@@ -40,10 +45,13 @@ public:
 
     std::size_t size() const { return FCount.load(std::memory_order_acquire); }
     std::span<const std::int64_t> wakes() const { return {FWakes.data(), size()}; }
+    // Whether the recording thread ran at a real-time priority when it stored its first wake.
+    bool realTime() const { return size() > 0 && FRealTime.load(std::memory_order_relaxed); }
 
 private:
     std::vector<std::int64_t> FWakes;
     std::function<void()> FOnFull;
+    std::atomic<bool> FRealTime{false}; // published by FCount's first release
     std::atomic<std::size_t> FCount{0};
 };
 

@@ -23,7 +23,7 @@ TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::
     return figures;
 }
 
-std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
+std::map<QString, TickRecord> recordTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
 {
     const std::int64_t period = std::int64_t(periodMs) * 1'000'000;
     TickLoop loop(withStandardTimer ? 3 : 2);
@@ -58,13 +58,36 @@ std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t tick
     mm.SetEnabled(false);
     standard.SetEnabled(false);
 
-    std::map<QString, TickFigures> figures;
-    // The handlers return within nanoseconds of their wake, which stands in for their end.
-    figures[QStringLiteral("mmtimer")] = analyse(mmLog.wakes(), mmLog.wakes(), mmT0, period, serviceDeadline);
-    figures[QStringLiteral("baseline")] = analyse(baseLog.wakes(), baseLog.wakes(), baseT0, period, everyPeriod);
+    const auto record = [](std::int64_t t0, const TickLog& log) {
+        return TickRecord{t0, {log.wakes().begin(), log.wakes().end()}, log.realTime()};
+    };
+    std::map<QString, TickRecord> records;
+    records[QStringLiteral("mmtimer")] = record(mmT0, mmLog);
+    records[QStringLiteral("baseline")] = record(baseT0, baseLog);
     if (withStandardTimer)
-        figures[QStringLiteral("stdtimer")] = analyse(stdLog.wakes(), stdLog.wakes(), stdT0, period, qtDeadline);
+        records[QStringLiteral("stdtimer")] = record(stdT0, stdLog);
+    return records;
+}
+
+std::map<QString, TickFigures> analyseTimers(const std::map<QString, TickRecord>& records, unsigned periodMs)
+{
+    const std::map<QString, DeadlinePolicy> policies{{QStringLiteral("mmtimer"), serviceDeadline},
+                                                     {QStringLiteral("baseline"), everyPeriod},
+                                                     {QStringLiteral("stdtimer"), qtDeadline}};
+    std::map<QString, TickFigures> figures;
+    for (const auto& [name, record] : records) {
+        // The handlers return within nanoseconds of their wake, which stands in for their end.
+        TickFigures f = analyse(record.wakesNs, record.wakesNs, record.t0Ns, std::int64_t(periodMs) * 1'000'000,
+                                policies.at(name));
+        f.realTime = record.realTime;
+        figures[name] = std::move(f);
+    }
     return figures;
+}
+
+std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
+{
+    return analyseTimers(recordTimers(periodMs, ticks, withStandardTimer), periodMs);
 }
 
 } // namespace bench

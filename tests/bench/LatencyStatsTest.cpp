@@ -15,6 +15,7 @@ using bench::latenessNs;
 using bench::linearEdges;
 using bench::logEdges;
 using bench::lostTicks;
+using bench::PaintedFrame;
 using bench::percentile;
 using bench::qtDeadline;
 using bench::scrollLeftAfter;
@@ -229,5 +230,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ScrollRow{"ResumesMidway", 150, 1000, 60, 9}, ScrollRow{"ExactlyViewWide", 0, 800, 5, 0},
                       ScrollRow{"Narrower", 0, 300, 5, 0}, ScrollRow{"ManyPasses", 0, 2400, 10'000, 10'000 % 1601}),
     [](const auto& info) { return info.param.name; });
+
+TEST(AdvancePerRefresh, EachRefreshShowsTheLatestFrameAcrossTheWrap)
+{
+    // Refreshes every 10 ns at 5, 15, ..., 45 on a 10-position scroll: the frame painted at 27 wrapped
+    // to 1; no frame comes between 35 and 45, so that refresh repeats.
+    const std::vector<PaintedFrame> frames{{0, 0}, {10, 5}, {25, 8}, {27, 1}};
+    const auto advances = bench::advancePerRefresh(frames, 5, 45, 10, 10);
+    EXPECT_EQ(advances, (std::vector<int>{5, 3, 3, 0}));
+    const auto s = bench::summarizeAdvance(advances);
+    EXPECT_DOUBLE_EQ(s.meanPx, 2.75);
+    EXPECT_NEAR(s.sdPx, 1.7854, 1e-4);
+    EXPECT_DOUBLE_EQ(s.repeatShare, 0.25);
+    EXPECT_TRUE(bench::advancePerRefresh(frames, -20, -1, 10, 10).empty());
+}
 
 } // namespace

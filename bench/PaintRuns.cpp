@@ -1,0 +1,133 @@
+#include "Measure.h"
+#include "TickLog.h"
+
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <thread>
+#include <tuple>
+#include <utility>
+
+namespace bench {
+
+namespace {
+
+constexpr int kPhases = 8;
+
+// Seconds of CPU time, user and system, all threads, of process `pid` so far; negative if gone.
+double cpuSeconds(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    // The name in parentheses may hold spaces; utime and stime are the 12th and 13th fields after it.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+QHash<QByteArray, std::int64_t> fieldsOf(const QByteArray& line)
+{
+    QHash<QByteArray, std::int64_t> fields;
+    for (const QByteArray& field : line.simplified().split(' ')) {
+        const auto pair = field.split('=');
+        if (pair.size() == 2)
+            fields.insert(pair[0], pair[1].toLongLong());
+    }
+    return fields;
+}
+
+void fail(QProcess& process, const char* what)
+{
+    std::fprintf(stderr, "scrollbench: %s %s %s:\n%s\n", qUtf8Printable(process.program()),
+                 qUtf8Printable(process.arguments().join(' ')), what, process.readAllStandardError().constData());
+    process.kill();
+    process.waitForFinished();
+}
+
+} // namespace
+
+PaintFigures measurePaint(const QString& program, const QStringList& arguments, const QString& directory,
+                          qint64 xserverPid, unsigned intervalMs, int seconds)
+{
+    PaintFigures figures;
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(directory);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(environment);
+    process.start();
+    while (!process.canReadLine()) {
+        if (!process.waitForReadyRead(30'000)) {
+            fail(process, "did not start ticking");
+            return figures;
+        }
+    }
+    const auto started = fieldsOf(process.readLine());
+    const double refreshHz = double(started.value("refresh_mhz")) / 1000;
+    if (refreshHz <= 0 || started.value("width") <= 0) {
+        fail(process, "said nothing sensible at its start");
+        return figures;
+    }
+
+    const std::int64_t from = monotonicNs();
+    const double cpu0 = cpuSeconds(process.processId());
+    const double x0 = cpuSeconds(xserverPid);
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const std::int64_t to = monotonicNs();
+    const double cpu1 = cpuSeconds(process.processId());
+    const double x1 = cpuSeconds(xserverPid);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30'000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        fail(process, "did not stop cleanly");
+        return figures;
+    }
+    if (x0 < 0 || x1 < 0) {
+        fail(process, "ran, but the X server's CPU time was unreadable");
+        return figures;
+    }
+
+    std::vector<PaintedFrame> frames;
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> pair = line.split(' ');
+        if (pair.size() == 2)
+            frames.push_back({pair[0].toLongLong(), pair[1].toInt()});
+    }
+    const double wall = double(to - from) / 1e9;
+    figures.measured = true;
+    const auto inSpan = [&](const PaintedFrame& f) { return f.paintedNs > from && f.paintedNs <= to; };
+    figures.framesPerS = double(std::ranges::count_if(frames, inSpan)) / wall;
+    figures.refreshHz = refreshHz;
+    figures.idealPx = 1000.0 / refreshHz / intervalMs;
+    // Xvfb has no refresh for a program to pace itself by, so a screen's refresh could fall anywhere
+    // against the frames, and one falling where a program's frames jitter around sees many repeats a
+    // synchronised screen would not. Of screens refreshing at evenly spread phases, the one with the
+    // median share of repeats speaks for all: one chance alignment does not decide it.
+    const std::int64_t refreshNs = std::llround(1e9 / refreshHz);
+    const int cycle = scrollCycle(int(started.value("width")));
+    std::vector<std::pair<AdvanceSummary, std::vector<int>>> phases;
+    for (int phase = 0; phase < kPhases; ++phase) {
+        auto advances = advancePerRefresh(frames, from + phase * refreshNs / kPhases, to, refreshNs, cycle);
+        phases.emplace_back(summarizeAdvance(advances), std::move(advances));
+    }
+    std::ranges::sort(phases, {}, [](const auto& phase) { return phase.first.repeatShare; });
+    std::tie(figures.advance, figures.advances) = std::move(phases[(kPhases - 1) / 2]);
+    figures.cpuPct = 100 * (cpu1 - cpu0) / wall;
+    figures.xserverCpuPct = 100 * (x1 - x0) / wall;
+    return figures;
+}
+
+} // namespace bench

@@ -1,0 +1,318 @@
+#include "Report.h"
+
+#include "AdvancePlot.h"
+#include "LatencyPlot.h"
+
+#include <QJsonArray>
+
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+
+namespace bench {
+
+namespace {
+
+double us(std::int64_t ns)
+{
+    return double(ns) / 1000.0;
+}
+
+double ratio(double value, double base)
+{
+    return base > 0 ? value / base : INFINITY;
+}
+
+Target atMost(const QString& name, double value, double limit)
+{
+    return {name, value, limit, value <= limit};
+}
+
+Target unjudgedIf(bool condition, Target target, const QString& why)
+{
+    if (condition)
+        target.unjudged = why;
+    return target;
+}
+
+void printTickRow(const char* label, const TickFigures& f, const TickFigures* base)
+{
+    const auto& s = f.summary;
+    std::printf("  %-26s %6zu %8.1f %8.1f %8.1f %9.1f %8.1f %5zu", label, s.ticks, us(s.p50Ns), us(s.p99Ns),
+                us(s.p999Ns), us(s.maxNs), us(f.driftNs), f.lost);
+    if (base)
+        std::printf("   %5.2f / %5.2f", ratio(s.p50Ns, base->summary.p50Ns), ratio(s.p99Ns, base->summary.p99Ns));
+    std::printf("\n");
+    if (f.histogram.overflow > 0) {
+        std::printf("  %-26s %llu over 1 ms late, the first at tick", "", (unsigned long long)f.histogram.overflow);
+        for (std::size_t tick : f.histogram.outlierTicks)
+            std::printf(" %zu", tick);
+        std::printf("\n");
+    }
+}
+
+void printPaintRow(const QString& label, const PaintFigures& f)
+{
+    if (!f.measured) {
+        std::printf("  %-26s not measured\n", qUtf8Printable(label));
+        return;
+    }
+    std::printf("  %-26s %8.1f %8.2f %8.2f %6.2f %8.1f %10.2f %10.2f\n", qUtf8Printable(label), f.framesPerS,
+                f.idealPx, f.advance.meanPx, f.advance.sdPx, 100 * f.advance.repeatShare, f.cpuPct, f.xserverCpuPct);
+}
+
+void printPaint(const Results& r, const Plan& plan)
+{
+    std::printf("\nWhat the viewer sees, under Xvfb (refresh %.0f Hz as the programs saw it), over %d s of "
+                "scrolling. Frames: painted per second.\nAdvance: pixels the view moved from one refresh to the "
+                "next on a screen showing the latest frame painted at each\nrefresh: ideal (refresh period / "
+                "interval), mean, standard deviation, share of refreshes repeating a picture. CPU:\n%% of one core "
+                "of the program and of the X server. Baseline: a thread copying the view on absolute deadlines and "
+                "a\nwidget painting it soon after it changed, at most once per refresh. Screen: of 8 refreshing at "
+                "spread phases, the one\nwith the median share of repeats.\n",
+                r.paintBaseline.at(16).refreshHz, plan.paintSeconds);
+    std::printf("  %-26s %8s %8s %8s %6s %8s %10s %10s\n", "program", "frames/s", "ideal px", "mean px", "sd px",
+                "repeat %", "CPU prog %", "CPU X %");
+    for (unsigned ms : kPaintIntervals) {
+        printPaintRow(QStringLiteral("baseline, %1 ms").arg(ms), r.paintBaseline.at(ms));
+        for (const auto& [timer, title] : kTimers)
+            printPaintRow(QStringLiteral("%1, %2 ms").arg(title).arg(ms), r.paint.at(paintKey(timer, ms)));
+    }
+}
+
+QJsonObject tickJson(const TickFigures& f)
+{
+    QJsonArray outliers;
+    for (std::size_t tick : f.histogram.outlierTicks)
+        outliers.append(qint64(tick));
+    return {{"p50_us", us(f.summary.p50Ns)},   {"p99_us", us(f.summary.p99Ns)},
+            {"p999_us", us(f.summary.p999Ns)}, {"max_us", us(f.summary.maxNs)},
+            {"drift_us", us(f.driftNs)},       {"ticks", qint64(f.summary.ticks)},
+            {"lost_ticks", qint64(f.lost)},    {"over_1ms", qint64(f.histogram.overflow)},
+            {"outlier_ticks", outliers},       {"real_time", f.realTime}};
+}
+
+QJsonObject paintJson(const Results& r, const Plan& plan)
+{
+    QJsonObject paint;
+    for (unsigned ms : kPaintIntervals) {
+        const PaintFigures& base = r.paintBaseline.at(ms);
+        for (const auto& [timer, title] : kTimers) {
+            const PaintFigures& f = r.paint.at(paintKey(timer, ms));
+            if (!f.measured)
+                continue;
+            QJsonObject row{{"frames_per_s", f.framesPerS},
+                            {"refresh_hz", f.refreshHz},
+                            {"app_cpu_pct", f.cpuPct},
+                            {"xserver_cpu_pct", f.xserverCpuPct},
+                            {"advance_mean_px", f.advance.meanPx},
+                            {"advance_sd_px", f.advance.sdPx},
+                            {"repeat_share", f.advance.repeatShare},
+                            {"ideal_px", f.idealPx},
+                            {"seconds", plan.paintSeconds}};
+            if (base.measured) {
+                row.insert("baseline_cpu_pct", base.cpuPct);
+                row.insert("baseline_xserver_cpu_pct", base.xserverCpuPct);
+            }
+            paint.insert(paintKey(timer, ms), row);
+        }
+    }
+    return paint;
+}
+
+} // namespace
+
+std::vector<Target> targets(const Results& r, bool quick)
+{
+    const auto p50 = [](const TickFigures& f, const TickFigures& base) {
+        return ratio(f.summary.p50Ns, base.summary.p50Ns);
+    };
+    const auto p99 = [](const TickFigures& f, const TickFigures& base) {
+        return ratio(f.summary.p99Ns, base.summary.p99Ns);
+    };
+    // A few thousand ticks leave the p99 to the machine's worst few stalls.
+    const QString tooFew = QStringLiteral("not judged by --quick");
+    std::vector<Target> list{
+        atMost("precision median / baseline's, 1 ms", p50(r.mm1, r.base1), 1.2),
+        unjudgedIf(quick, atMost("precision p99 / baseline's, 1 ms", p99(r.mm1, r.base1), 1.5), tooFew),
+        atMost("precision median / baseline's, 10 ms", p50(r.mm10, r.base10), 1.2),
+        unjudgedIf(quick, atMost("precision p99 / baseline's, 10 ms", p99(r.mm10, r.base10), 1.5), tooFew),
+        atMost(QStringLiteral("precision |drift| after %1 ticks at 1 ms (µs)").arg(r.mm1.summary.ticks),
+               std::abs(us(r.mm1.driftNs)), 1000),
+        atMost("precision ticks lost at 1 ms", double(r.mm1.lost), 0),
+        atMost("scrolling: ticks lost", double(r.scroll.ticks.lost), 0),
+        atMost("scrolling: steps other than one per tick", r.scroll.positionExact ? 0 : 1, 0),
+        atMost("scrolling: pending updates", r.scroll.maxPending, 2),
+        unjudgedIf(quick, atMost("scrolling p99 / baseline's, 1 ms", p99(r.scroll.ticks, r.scroll.baseline), 2),
+                   tooFew),
+        atMost("ScrollStep / memcpy", ratio(r.step.stepNs, r.step.memcpyNs), 1.5),
+        atMost("start-up / minimal Qt", ratio(r.app.ms, r.qtMin.ms), 1.5),
+        atMost("peak RSS (KiB)", r.app.rssKiB, r.qtMin.rssKiB + 2.0 * double(r.bitmapBytes) / 1024 + 5 * 1024),
+        {"stopped CPU (% of one core)", r.stoppedPct, 0.2, r.stoppedPct >= 0 && r.stoppedPct < 0.2},
+    };
+
+    const QString notMeasured = QStringLiteral("not measured");
+    for (unsigned ms : kPaintIntervals) {
+        for (const auto& [timer, title] : kTimers) {
+            const PaintFigures& f = r.paint.at(paintKey(timer, ms));
+            list.push_back(unjudgedIf(!f.measured,
+                                      atMost(QStringLiteral("frames/s / refresh rate, %1, %2 ms").arg(title).arg(ms),
+                                             ratio(f.framesPerS, f.refreshHz), 1.1),
+                                      notMeasured));
+        }
+    }
+    for (unsigned ms : {1u, 16u}) {
+        const PaintFigures& base = r.paintBaseline.at(ms);
+        for (const auto& [timer, title] : kTimers) {
+            const PaintFigures& f = r.paint.at(paintKey(timer, ms));
+            list.push_back(unjudgedIf(!f.measured || !base.measured,
+                                      atMost(QStringLiteral("program+X CPU / baseline's, %1, %2 ms").arg(title).arg(ms),
+                                             ratio(f.cpuPct + f.xserverCpuPct, base.cpuPct + base.xserverCpuPct),
+                                             1.5),
+                                      notMeasured));
+        }
+    }
+    const PaintFigures& mm16 = r.paint.at(paintKey(QStringLiteral("mm"), 16));
+    const double repeats = 100 * mm16.advance.repeatShare;
+    list.push_back(unjudgedIf(!mm16.measured,
+                              {"repeated refreshes, precision timer, 16 ms (%)", repeats, 5, repeats < 5},
+                              notMeasured));
+    list.push_back(unjudgedIf(r.mm1User.summary.ticks == 0 || r.mm1User.realTime || r.base1User.realTime,
+                              atMost("ordinary priority: precision median / baseline's", p50(r.mm1User, r.base1User),
+                                     1.2),
+                              r.mm1User.summary.ticks == 0 ? notMeasured
+                                                           : QStringLiteral("real-time priority not refused")));
+    return list;
+}
+
+void printReport(const Results& r, const Plan& plan, const std::vector<Target>& targets)
+{
+    std::printf("\nTick lateness (µs): wake time minus the deadline the source set for that tick. Drift: how far the "
+                "last tick fell\nbehind the ideal schedule t0 + k·P relative to the first; lost: deadlines that passed "
+                "without a tick. Last column:\nmedian / p99 as multiples of those of the baseline thread ticking "
+                "beside it.\n");
+    std::printf("  %-26s %6s %8s %8s %8s %9s %8s %5s   %s\n", "source", "ticks", "median", "p99", "p99.9", "worst",
+                "drift", "lost", "vs baseline");
+    printTickRow("precision timer, 1 ms", r.mm1, &r.base1);
+    printTickRow("baseline thread, 1 ms", r.base1, nullptr);
+    printTickRow("precision timer, 10 ms", r.mm10, &r.base10);
+    printTickRow("baseline thread, 10 ms", r.base10, nullptr);
+    printTickRow("standard timer, 10 ms", r.std10, &r.base10);
+    printTickRow("scrolling, precision 1 ms", r.scroll.ticks, &r.scroll.baseline);
+    printTickRow("baseline beside scrolling", r.scroll.baseline, nullptr);
+    printTickRow("precision, 1 ms, ordinary", r.mm1User, &r.base1User);
+    printTickRow("baseline, 1 ms, ordinary", r.base1User, nullptr);
+    const auto rt = [](const TickFigures& f) { return f.realTime ? "real-time" : "ordinary"; };
+    std::printf("  priorities taken: precision timer %s, baseline %s; in the run refused real-time (\"ordinary\"): "
+                "precision timer %s, baseline %s\n",
+                rt(r.mm1), rt(r.base1), rt(r.mm1User), rt(r.base1User));
+
+    std::printf("\nScrolling at 1 ms: %.1f ticks/s, %.1f frames painted/s, at most %d updates pending, view moved "
+                "once per tick: %s\n",
+                r.scroll.ticksPerS, r.scroll.framesPerS, r.scroll.maxPending, r.scroll.positionExact ? "yes" : "NO");
+    std::printf("  a tick's work on the service's thread (wake to the end of ScrollStep): median %.1f µs, p99 %.1f µs, "
+                "worst %.1f µs\n",
+                us(r.scroll.stepTime.p50Ns), us(r.scroll.stepTime.p99Ns), us(r.scroll.stepTime.maxNs));
+    std::printf("Scroll step (median of %zu): ScrollStep %.1f µs, row-wise memcpy of its 800 x 356 pixels %.1f µs\n",
+                plan.steps, r.step.stepNs / 1000, r.step.memcpyNs / 1000);
+    std::printf("Start-up to the first frame (median of %d runs) and peak RSS:\n", plan.startupRuns);
+    std::printf("  ours, 2400-pixel BG.bmp      %7.1f ms %8.0f KiB\n", r.app.ms, r.app.rssKiB);
+    std::printf("  minimal Qt window            %7.1f ms %8.0f KiB\n", r.qtMin.ms, r.qtMin.rssKiB);
+    std::printf("  ours, %d-pixel BG.bmp     %7.1f ms %8.0f KiB\n", kWideWidth, r.wide.ms, r.wide.rssKiB);
+    std::printf("CPU use over %d s, %% of one core: stopped %.3f; scrolling at 10 ms under the precision timer %.2f, "
+                "under the standard timer %.2f\n",
+                plan.idleSeconds, r.stoppedPct, r.mm10Pct, r.std10Pct);
+
+    printPaint(r, plan);
+
+    std::printf("\nTargets\n");
+    for (const Target& t : targets)
+        std::printf("  %-56s %10.2f  limit %10.2f  %s\n", qUtf8Printable(t.name), t.value, t.limit,
+                    !t.unjudged.isEmpty() ? qUtf8Printable(t.unjudged)
+                    : t.met               ? "met"
+                                          : "MISSED");
+}
+
+QJsonObject resultsJson(const Results& r, const Plan& plan, bool quick, const std::vector<Target>& targets)
+{
+    QJsonObject scroll = tickJson(r.scroll.ticks);
+    scroll.insert("ticks_per_s", r.scroll.ticksPerS);
+    scroll.insert("frames_per_s", r.scroll.framesPerS);
+    scroll.insert("max_pending", r.scroll.maxPending);
+    scroll.insert("step_p50_us", us(r.scroll.stepTime.p50Ns));
+    scroll.insert("step_p99_us", us(r.scroll.stepTime.p99Ns));
+    scroll.insert("step_max_us", us(r.scroll.stepTime.maxNs));
+    scroll.insert("position_exact", r.scroll.positionExact);
+    QJsonArray targetList;
+    for (const Target& t : targets)
+        targetList.append(QJsonObject{{"name", t.name},
+                                      {"value", t.value},
+                                      {"limit", t.limit},
+                                      {"met", t.met},
+                                      {"judged", t.unjudged.isEmpty()}});
+    return {
+        {"quick", quick},
+        {"mmtimer_1ms", tickJson(r.mm1)},
+        {"baseline_1ms", tickJson(r.base1)},
+        {"mmtimer_10ms", tickJson(r.mm10)},
+        {"baseline_10ms", tickJson(r.base10)},
+        {"stdtimer_10ms", tickJson(r.std10)},
+        {"mmtimer_1ms_user", tickJson(r.mm1User)},
+        {"baseline_1ms_user", tickJson(r.base1User)},
+        {"scroll_1ms", scroll},
+        {"baseline_scroll_1ms", tickJson(r.scroll.baseline)},
+        {"scrollstep", QJsonObject{{"step_ns_p50", r.step.stepNs},
+                                   {"memcpy_ns_p50", r.step.memcpyNs},
+                                   {"steps", qint64(plan.steps)}}},
+        {"startup", QJsonObject{{"app_ms", r.app.ms},
+                                {"qt_min_ms", r.qtMin.ms},
+                                {"app_rss_kib", r.app.rssKiB},
+                                {"qt_min_rss_kib", r.qtMin.rssKiB},
+                                {"bitmap_bytes", qint64(r.bitmapBytes)},
+                                {"wide_app_ms", r.wide.ms},
+                                {"wide_app_rss_kib", r.wide.rssKiB},
+                                {"wide_bitmap_bytes", qint64(kWideWidth) * 356 * 4},
+                                {"runs", plan.startupRuns}}},
+        {"idle", QJsonObject{{"stopped_cpu_pct", r.stoppedPct},
+                             {"mm10_cpu_pct", r.mm10Pct},
+                             {"std10_cpu_pct", r.std10Pct},
+                             {"seconds", plan.idleSeconds}}},
+        {"paint", paintJson(r, plan)},
+        {"targets", targetList},
+    };
+}
+
+QImage latencyPlot(const Results& r)
+{
+    // 1 µs to 10 ms in ten buckets a decade: the sleeping threads and the event loop differ by orders of
+    // magnitude, which fixed-width buckets cannot show side by side.
+    const auto panel = [](const QString& title, const TickFigures& f) {
+        return LatencyPanel{title, histogram(f.latenessNs, logEdges(1'000, 4, 10), 0), f.summary};
+    };
+    return drawLatencyPanels(
+        QStringLiteral("Tick lateness at a 10 ms period, the three sources ticking side by side"),
+        {panel(QStringLiteral("precision timer (TMMTimer)"), r.mm10),
+         panel(QStringLiteral("baseline (clock_nanosleep thread)"), r.base10),
+         panel(QStringLiteral("standard timer (TTimer)"), r.std10)});
+}
+
+QImage advancePlot(const Results& r, double seconds)
+{
+    const auto panel = [](const QString& title, const PaintFigures& f) {
+        return AdvancePanel{title, f.advances, f.refreshHz, f.idealPx, f.framesPerS, f.advance};
+    };
+    std::vector<AdvancePanel> panels;
+    for (const auto& [timer, title] : kTimers) {
+        for (unsigned ms : kPaintIntervals)
+            panels.push_back(panel(QStringLiteral("%1, %2 ms").arg(title).arg(ms), r.paint.at(paintKey(timer, ms))));
+    }
+    for (unsigned ms : kPaintIntervals)
+        panels.push_back(panel(QStringLiteral("baseline program, %1 ms").arg(ms), r.paintBaseline.at(ms)));
+    return drawAdvancePanels(
+        QStringLiteral("Pixels the view advanced at each screen refresh (Xvfb, %1 Hz), the first %2 s")
+            .arg(r.paintBaseline.at(16).refreshHz, 0, 'f', 0)
+            .arg(seconds),
+        panels, int(std::size(kPaintIntervals)), seconds);
+}
+
+} // namespace bench

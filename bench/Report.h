@@ -1,0 +1,79 @@
+#pragma once
+
+// The driver's figures of one run, and how it reports them: the table, results.json and the plots.
+
+#include "Measure.h"
+
+#include <QImage>
+#include <QJsonObject>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace bench {
+
+// How much each measurement takes; --quick trades precision for a run well under a minute.
+struct Plan {
+    std::size_t ticks1ms;
+    std::size_t ticks10ms;
+    std::size_t scrollTicks;
+    std::size_t steps;
+    int startupRuns;
+    int idleSeconds;
+    int paintSeconds;
+    std::size_t ordinaryTicks;
+};
+
+inline constexpr Plan kFull{10'000, 10'000, 10'000, 5'000, 10, 5, 5, 10'000};
+inline constexpr Plan kQuick{2'000, 500, 2'000, 2'000, 3, 2, 2, 2'000};
+
+inline constexpr int kWideWidth = 20'000;
+inline constexpr unsigned kPaintIntervals[] = {1, 10, 16};
+// The timers as the window offers them, by the names the app probe and results.json use.
+inline const std::pair<QString, QString> kTimers[] = {{QStringLiteral("mm"), QStringLiteral("precision timer")},
+                                                      {QStringLiteral("std"), QStringLiteral("standard timer")}};
+inline constexpr double kPlotSeconds = 3;
+
+inline QString paintKey(const QString& timer, unsigned ms)
+{
+    return QStringLiteral("%1_%2ms").arg(timer).arg(ms);
+}
+
+struct Results {
+    TickFigures mm1, base1, mm10, base10, std10;
+    TickFigures mm1User, base1User; // both empty if the ordinary-priority run failed
+    ScrollFigures scroll;
+    StepCost step;
+    std::int64_t bitmapBytes = 0;
+    StartupFigures app, qtMin, wide;
+    double stoppedPct = 0, mm10Pct = 0, std10Pct = 0;
+    std::map<QString, PaintFigures> paint;          // by paintKey
+    std::map<unsigned, PaintFigures> paintBaseline; // by interval
+};
+
+// A figure against its limit, both in the figure's unit. A figure this run cannot vouch for says why.
+struct Target {
+    QString name;
+    double value;
+    double limit;
+    bool met;
+    QString unjudged = {};
+};
+
+// The targets of the issue as this run meets them; --quick leaves some unjudged.
+std::vector<Target> targets(const Results& r, bool quick);
+
+void printReport(const Results& r, const Plan& plan, const std::vector<Target>& targets);
+
+QJsonObject resultsJson(const Results& r, const Plan& plan, bool quick, const std::vector<Target>& targets);
+
+QImage latencyPlot(const Results& r);
+
+// The first `seconds` of the advance per refresh, each timer and the baseline at each interval.
+QImage advancePlot(const Results& r, double seconds);
+
+} // namespace bench
