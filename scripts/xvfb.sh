@@ -1,6 +1,6 @@
 # Shared by run.sh and the end-to-end tests: a private X server and the few ways we drive a window on it.
 # Source this file. Every wait is bounded; functions print what they found on stdout and complain on stderr.
-# No window manager runs: a top-level window's geometry is its client area, and there is no frame.
+# No window manager runs unless xvfb_start_openbox starts one; a window's geometry is always its client area.
 
 XVFB_SCREEN=1920x1080x24
 
@@ -32,11 +32,43 @@ xvfb_start() {
 }
 
 xvfb_stop() {
+    if [[ -n ${XVFB_WM_PID:-} ]]; then
+        kill "$XVFB_WM_PID" 2>/dev/null || true
+        wait "$XVFB_WM_PID" 2>/dev/null || true
+        rm -rf "$XVFB_WM_CONFIG"
+        XVFB_WM_PID=
+    fi
     if [[ -n ${XVFB_PID:-} ]]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
         XVFB_PID=
     fi
+}
+
+# xvfb_start_openbox [TITLE-FONT-SIZE]: starts openbox on $DISPLAY with its default theme, the active
+# window's title font at that size if given (24 points make a title bar over 40 pixels), and waits until
+# it manages the screen. Its own configuration, so a user's does not change what a test sees.
+xvfb_start_openbox() {
+    XVFB_WM_CONFIG=$(mktemp -d)
+    mkdir "$XVFB_WM_CONFIG/openbox"
+    sed "${1:+/<font place=\"ActiveWindow\">/,/<\/font>/ s|<size>[0-9]*</size>|<size>$1</size>|}" \
+        /etc/xdg/openbox/rc.xml >"$XVFB_WM_CONFIG/openbox/rc.xml"
+    XDG_CONFIG_HOME=$XVFB_WM_CONFIG openbox >/dev/null 2>&1 &
+    XVFB_WM_PID=$!
+    local tries
+    for ((tries = 0; tries < 100; tries++)); do
+        [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && return 0
+        sleep 0.1
+    done
+    echo "xvfb: openbox does not manage $DISPLAY after 10 s" >&2
+    return 1
+}
+
+# xvfb_frame_extents WINDOW: prints "LEFT RIGHT TOP BOTTOM", the frame the window manager put around the
+# window (_NET_FRAME_EXTENTS), or "0 0 0 0" while it has none.
+xvfb_frame_extents() {
+    xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null |
+        awk -F' = ' '/CARDINAL/ {gsub(",", "", $2); print $2; found = 1} END {if (!found) print "0 0 0 0"}'
 }
 
 # xvfb_windows PID: the ids of the visible windows of process PID, one per line (none: empty).
