@@ -1,6 +1,7 @@
 # Shared by run.sh and the end-to-end tests: a private X server and the few ways we drive a window on it.
 # Source this file. Every wait is bounded; functions print what they found on stdout and complain on stderr.
 # No window manager runs unless xvfb_start_openbox starts one; a window's geometry is always its client area.
+# weston_start starts a Wayland compositor without a screen instead; xvfb_stop ends whatever was started.
 
 XVFB_SCREEN=1920x1080x24
 
@@ -32,6 +33,11 @@ xvfb_start() {
 }
 
 xvfb_stop() {
+    if [[ -n ${XVFB_WESTON_PID:-} ]]; then
+        kill "$XVFB_WESTON_PID" 2>/dev/null || true
+        wait "$XVFB_WESTON_PID" 2>/dev/null || true
+        XVFB_WESTON_PID=
+    fi
     if [[ -n ${XVFB_WM_PID:-} ]]; then
         kill "$XVFB_WM_PID" 2>/dev/null || true
         wait "$XVFB_WM_PID" 2>/dev/null || true
@@ -69,6 +75,37 @@ xvfb_start_openbox() {
 xvfb_frame_extents() {
     xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null |
         awk -F' = ' '/CARDINAL/ {gsub(",", "", $2); print $2; found = 1} END {if (!found) print "0 0 0 0"}'
+}
+
+# weston_start FOLDER: starts weston without a screen, drawing in memory (--use-pixman) so that any client
+# may take screenshots (--debug), with FOLDER (made, mode 700) as the runtime folder that holds its socket;
+# exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY. Its log is FOLDER/weston.log.
+weston_start() {
+    install -d -m 700 "$1"
+    export XDG_RUNTIME_DIR=$1 WAYLAND_DISPLAY=wayland-e2e
+    local rest=${XVFB_SCREEN#*x}
+    weston --backend=headless-backend.so --use-pixman --debug --socket="$WAYLAND_DISPLAY" \
+        --width="${XVFB_SCREEN%%x*}" --height="${rest%%x*}" --idle-time=0 >"$1/weston.log" 2>&1 &
+    XVFB_WESTON_PID=$!
+    local tries
+    for ((tries = 0; tries < 100; tries++)); do
+        [[ -S $1/$WAYLAND_DISPLAY ]] && return 0
+        sleep 0.1
+    done
+    echo "xvfb: weston has no socket after 10 s" >&2
+    return 1
+}
+
+# weston_screenshot FILE.png: the compositor's own picture of its whole screen.
+weston_screenshot() {
+    local shots code=0
+    shots=$(mktemp -d)
+    if ! (cd "$shots" && timeout 30 weston-screenshooter >/dev/null 2>&1 && mv "$shots"/*.png "$1"); then
+        echo "xvfb: no screenshot from weston" >&2
+        code=1
+    fi
+    rm -rf "$shots"
+    return "$code"
 }
 
 # xvfb_windows PID: the ids of the visible windows of process PID, one per line (none: empty).
