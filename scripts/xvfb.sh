@@ -77,15 +77,17 @@ xvfb_frame_extents() {
         awk -F' = ' '/CARDINAL/ {gsub(",", "", $2); print $2; found = 1} END {if (!found) print "0 0 0 0"}'
 }
 
-# weston_start FOLDER: starts weston without a screen, drawing in memory (--use-pixman) so that any client
-# may take screenshots (--debug), with FOLDER (made, mode 700) as the runtime folder that holds its socket;
-# exports XDG_RUNTIME_DIR and WAYLAND_DISPLAY. Its log is FOLDER/weston.log.
+# weston_start FOLDER [x11]: starts weston, drawing in memory (--use-pixman) so that any client may take
+# screenshots (--debug), with FOLDER (made, mode 700) as the runtime folder that holds its socket; exports
+# XDG_RUNTIME_DIR and WAYLAND_DISPLAY. Its log is FOLDER/weston.log. Its screen is a smaller one than
+# Xvfb's: without a screen of its own (headless), it has no input device at all; with x11, it shows its
+# screen in a window at the top left of the X server's, and X's pointer is its pointer.
+WESTON_SCREEN=1280x800
 weston_start() {
     install -d -m 700 "$1"
     export XDG_RUNTIME_DIR=$1 WAYLAND_DISPLAY=wayland-e2e
-    local rest=${XVFB_SCREEN#*x}
-    weston --backend=headless-backend.so --use-pixman --debug --socket="$WAYLAND_DISPLAY" \
-        --width="${XVFB_SCREEN%%x*}" --height="${rest%%x*}" --idle-time=0 >"$1/weston.log" 2>&1 &
+    weston --backend="${2:-headless}-backend.so" --use-pixman --debug --socket="$WAYLAND_DISPLAY" \
+        --width="${WESTON_SCREEN%x*}" --height="${WESTON_SCREEN#*x}" --idle-time=0 >"$1/weston.log" 2>&1 &
     XVFB_WESTON_PID=$!
     local tries
     for ((tries = 0; tries < 100; tries++)); do
@@ -94,6 +96,12 @@ weston_start() {
     done
     echo "xvfb: weston has no socket after 10 s" >&2
     return 1
+}
+
+# weston_click X Y: a real left click at X,Y of the screen of weston's x11 backend. The pointer comes in
+# from outside its window: weston follows the pointer only after it has entered.
+weston_click() {
+    xdotool mousemove "${WESTON_SCREEN%x*}" "${WESTON_SCREEN#*x}" mousemove "$1" "$2" click 1
 }
 
 # weston_screenshot FILE.png: the compositor's own picture of its whole screen.
