@@ -98,10 +98,16 @@ weston_start() {
     return 1
 }
 
-# weston_click X Y: a real left click at X,Y of the screen of weston's x11 backend. The pointer comes in
-# from outside its window: weston follows the pointer only after it has entered.
+# weston_pointer X Y: moves the pointer to X,Y of the screen of weston's x11 backend, coming in from
+# outside its window: weston follows the pointer only after it has entered.
+weston_pointer() {
+    xdotool mousemove "${WESTON_SCREEN%x*}" "${WESTON_SCREEN#*x}" mousemove "$1" "$2"
+}
+
+# weston_click X Y: a real left click there.
 weston_click() {
-    xdotool mousemove "${WESTON_SCREEN%x*}" "${WESTON_SCREEN#*x}" mousemove "$1" "$2" click 1
+    weston_pointer "$1" "$2"
+    xdotool click 1
 }
 
 # weston_screenshot FILE.png: the compositor's own picture of its whole screen.

@@ -16,8 +16,8 @@ source "$(dirname "$0")/session.sh"
 if [[ -n $click ]]; then
     xvfb_start
     weston_start "$work/runtime" x11
-    # Its pointer away from where the window may appear.
-    xdotool mousemove "${WESTON_SCREEN%x*}" "${WESTON_SCREEN#*x}"
+    # weston draws the pointer into its screenshots: keep it on the panel, where no window goes.
+    weston_pointer $((${WESTON_SCREEN%x*} / 2)) 10
 else
     weston_start "$work/runtime"
 fi
