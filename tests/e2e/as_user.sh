@@ -20,6 +20,11 @@ for program in "${@:2}"; do
     cp "$program" "$copy/"
     programs+=("$copy/${program##*/}")
 done
+# The sanitizer build's suppressions file lies in the checkout too.
+if [[ ${LSAN_OPTIONS:-} =~ suppressions=([^:]+) ]]; then
+    cp "${BASH_REMATCH[1]}" "$copy/lsan.supp"
+    export LSAN_OPTIONS=${LSAN_OPTIONS/"${BASH_REMATCH[1]}"/$copy/lsan.supp}
+fi
 chmod -R a+rX "$copy"
 # Made as root's X server makes it, or the first server to start, nobody's, would own it.
 [[ -d /tmp/.X11-unix ]] || install -d -m 1777 /tmp/.X11-unix
