@@ -1,7 +1,7 @@
 # Shared by run.sh and the end-to-end tests: a private X server and the few ways we drive a window on it.
 # Source this file. Every wait is bounded; functions print what they found on stdout and complain on stderr.
 # No window manager runs unless xvfb_start_openbox starts one; a window's geometry is always its client area.
-# weston_start starts a Wayland compositor without a screen instead; xvfb_stop ends whatever was started.
+# weston_start starts a Wayland compositor, without a screen or in a window on Xvfb; xvfb_stop ends them all.
 
 XVFB_SCREEN=1920x1080x24
 
