@@ -1,6 +1,7 @@
 # Shared by run.sh and the end-to-end tests: a private X server and the few ways we drive a window on it.
 # Source this file. Every wait is bounded; functions print what they found on stdout and complain on stderr.
-# No window manager runs: a top-level window's geometry is its client area, and there is no frame.
+# No window manager runs unless xvfb_start_openbox starts one; a window's geometry is always its client area.
+# weston_start starts a Wayland compositor, without a screen or in a window on Xvfb; xvfb_stop ends them all.
 
 XVFB_SCREEN=1920x1080x24
 
@@ -32,11 +33,93 @@ xvfb_start() {
 }
 
 xvfb_stop() {
+    if [[ -n ${XVFB_WESTON_PID:-} ]]; then
+        kill "$XVFB_WESTON_PID" 2>/dev/null || true
+        wait "$XVFB_WESTON_PID" 2>/dev/null || true
+        XVFB_WESTON_PID=
+    fi
+    if [[ -n ${XVFB_WM_PID:-} ]]; then
+        kill "$XVFB_WM_PID" 2>/dev/null || true
+        wait "$XVFB_WM_PID" 2>/dev/null || true
+        rm -rf "$XVFB_WM_CONFIG"
+        XVFB_WM_PID=
+    fi
     if [[ -n ${XVFB_PID:-} ]]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
         XVFB_PID=
     fi
+}
+
+# xvfb_start_openbox [TITLE-FONT-SIZE]: starts openbox on $DISPLAY with its default theme, the active
+# window's title font at that size if given (24 points make a title bar over 40 pixels), and waits until
+# it manages the screen. Its own configuration, so a user's does not change what a test sees.
+xvfb_start_openbox() {
+    XVFB_WM_CONFIG=$(mktemp -d)
+    mkdir "$XVFB_WM_CONFIG/openbox"
+    sed "${1:+/<font place=\"ActiveWindow\">/,/<\/font>/ s|<size>[0-9]*</size>|<size>$1</size>|}" \
+        /etc/xdg/openbox/rc.xml >"$XVFB_WM_CONFIG/openbox/rc.xml"
+    XDG_CONFIG_HOME=$XVFB_WM_CONFIG openbox >/dev/null 2>&1 &
+    XVFB_WM_PID=$!
+    local tries
+    for ((tries = 0; tries < 100; tries++)); do
+        [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && return 0
+        sleep 0.1
+    done
+    echo "xvfb: openbox does not manage $DISPLAY after 10 s" >&2
+    return 1
+}
+
+# xvfb_frame_extents WINDOW: prints "LEFT RIGHT TOP BOTTOM", the frame the window manager put around the
+# window (_NET_FRAME_EXTENTS), or "0 0 0 0" while it has none.
+xvfb_frame_extents() {
+    xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null |
+        awk -F' = ' '/CARDINAL/ {gsub(",", "", $2); print $2; found = 1} END {if (!found) print "0 0 0 0"}'
+}
+
+# weston_start FOLDER [x11]: starts weston, drawing in memory (--use-pixman) so that any client may take
+# screenshots (--debug), with FOLDER (made, mode 700) as the runtime folder that holds its socket; exports
+# XDG_RUNTIME_DIR and WAYLAND_DISPLAY. Its log is FOLDER/weston.log. Its screen is a smaller one than
+# Xvfb's: without a screen of its own (headless), it has no input device at all; with x11, it shows its
+# screen in a window at the top left of the X server's, and X's pointer is its pointer.
+WESTON_SCREEN=1280x800
+weston_start() {
+    install -d -m 700 "$1"
+    export XDG_RUNTIME_DIR=$1 WAYLAND_DISPLAY=wayland-e2e
+    weston --backend="${2:-headless}-backend.so" --use-pixman --debug --socket="$WAYLAND_DISPLAY" \
+        --width="${WESTON_SCREEN%x*}" --height="${WESTON_SCREEN#*x}" --idle-time=0 >"$1/weston.log" 2>&1 &
+    XVFB_WESTON_PID=$!
+    local tries
+    for ((tries = 0; tries < 100; tries++)); do
+        [[ -S $1/$WAYLAND_DISPLAY ]] && return 0
+        sleep 0.1
+    done
+    echo "xvfb: weston has no socket after 10 s" >&2
+    return 1
+}
+
+# weston_pointer X Y: moves the pointer to X,Y of the screen of weston's x11 backend, coming in from
+# outside its window: weston follows the pointer only after it has entered.
+weston_pointer() {
+    xdotool mousemove "${WESTON_SCREEN%x*}" "${WESTON_SCREEN#*x}" mousemove "$1" "$2"
+}
+
+# weston_click X Y: a real left click there.
+weston_click() {
+    weston_pointer "$1" "$2"
+    xdotool click 1
+}
+
+# weston_screenshot FILE.png: the compositor's own picture of its whole screen.
+weston_screenshot() {
+    local shots code=0
+    shots=$(mktemp -d)
+    if ! (cd "$shots" && timeout 30 weston-screenshooter >/dev/null 2>&1 && mv "$shots"/*.png "$1"); then
+        echo "xvfb: no screenshot from weston" >&2
+        code=1
+    fi
+    rm -rf "$shots"
+    return "$code"
 }
 
 # xvfb_windows PID: the ids of the visible windows of process PID, one per line (none: empty).

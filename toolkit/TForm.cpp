@@ -51,8 +51,10 @@ bool TForm::eventFilter(QObject* watched, QEvent* event)
 void TForm::Place(QMargins Frame)
 {
     const QSize frame(Frame.left() + Frame.right(), Frame.top() + Frame.bottom());
-    // Without a frame (no window manager) the description's client size stands; with one, the outer size.
-    const QSize client = frame.isNull() || !FOuterSize.isValid() ? FClientSize : FOuterSize - frame;
+    // Without a frame (no window manager) the description's client size stands; with one, the outer size,
+    // unless the frame is so thick that the controls would no longer fit: then the window grows instead.
+    const QSize client =
+        frame.isNull() || !FOuterSize.isValid() ? FClientSize : (FOuterSize - frame).expandedTo(FClientSize);
     setFixedSize(client);
     const QRect outer = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client + frame, screen()->geometry());
     // The client's own geometry: moving by the frame's corner would make Qt ask for the frame too early.

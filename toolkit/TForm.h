@@ -8,7 +8,8 @@
 // Lives on the window's thread; deleted by the application that created it, or by a widget Owner.
 class TForm : public QWidget {
     Q_OBJECT
-    // Size with the window manager's frame, as the form description gives it.
+    // Size with the window manager's frame, as the form description gives it. A frame too thick for the
+    // client area the controls were laid out in makes the window larger instead of cutting them off.
     Q_PROPERTY(QSize OuterSize READ OuterSize WRITE SetOuterSize)
 
 public:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program scrolling on a real X server, driven with the mouse: the first frame shows the
 # picture's left edge; START under "Timer" and then under "Multimedia Timer", each followed by STOP,
-# moves the view right, and every frame shown is the picture's own columns; closing exits 0.
+# moves the view right, and every frame shown is the picture's own columns; closing exits 0. Under
+# as_user.sh, no thread of the program may have got real-time priority.
 # Usage: scroll.sh SCROLLTEST MAKEBG XCLOSE VIEWLEFT
 set -euo pipefail
 program=$(realpath "$1") makebg=$(realpath "$2") xclose=$(realpath "$3") viewleft=$(realpath "$4")
@@ -16,10 +17,20 @@ shown() {
 label() {
     convert "$work/$1.png" -crop 225x17+584+376 -depth 8 rgb:- | md5sum
 }
-# run_for SECONDS: START, wait, STOP.
+# realtime_threads: how many of the program's threads run at real-time priority.
+realtime_threads() {
+    local task count=0
+    for task in /proc/"$pid"/task/*; do
+        [[ $(chrt -p "${task##*/}" 2>/dev/null) == *SCHED_FIFO* ]] && count=$((count + 1))
+    done
+    echo "$count"
+}
+# run_for SECONDS: START, wait, STOP; adds the real-time threads seen while running to $realtime.
+realtime=0
 run_for() {
     xvfb_click "$window" 52 384
     sleep "$1"
+    realtime=$((realtime + $(realtime_threads)))
     xvfb_click "$window" 52 384
     sleep 0.5  # the last frame reaches the screen
 }
@@ -45,7 +56,11 @@ sleep 0.3
 run_for 1.5
 precision=$(shown precision)
 ((precision > standard)) || fail "Multimedia Timer did not go on from $standard (shows $precision)"
-echo "left edges: first $first, after Timer $standard, after Multimedia Timer $precision"
+echo "left edges: first $first, after Timer $standard, after Multimedia Timer $precision;" \
+    "threads at real-time priority: $realtime (user $(id -un))"
+if [[ -n ${SCROLL_E2E_NO_REALTIME:-} ]]; then
+    ((EUID != 0 && realtime == 0)) || fail "real-time priority was not refused (user $(id -un), $realtime threads)"
+fi
 
 xvfb_close "$xclose" "$window"
 expect_exit_zero "closing"

@@ -12,9 +12,11 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# start PROGRAM: starts the X server and PROGRAM in $work, and sets $pid.
+# start PROGRAM [openbox [TITLE-FONT-SIZE]]: starts the X server, the window manager if one is named, and
+# PROGRAM in $work, and sets $pid.
 start() {
     xvfb_start
+    if [[ -n ${2:-} ]]; then xvfb_start_openbox "${3:-}"; fi
     cd "$work"
     "$1" &
     pid=$!
