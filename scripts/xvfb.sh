@@ -101,7 +101,8 @@ weston_start() {
 # weston_pointer X Y: moves the pointer to X,Y of the screen of weston's x11 backend, coming in from
 # outside its window: weston follows the pointer only after it has entered.
 weston_pointer() {
-    xdotool mousemove "${WESTON_SCREEN%x*}" "${WESTON_SCREEN#*x}" mousemove "$1" "$2"
+    # Pauses: on a loaded machine weston may see the two moves as one and miss the pointer's entry.
+    xdotool mousemove "${WESTON_SCREEN%x*}" "${WESTON_SCREEN#*x}" sleep 0.2 mousemove "$1" "$2" sleep 0.2
 }
 
 # weston_click X Y: a real left click there.

@@ -8,6 +8,7 @@
 #include <utility>
 
 TApplication* Application = nullptr;
+QApplication* TApplication::FKeptToExit = nullptr;
 
 TApplication::TApplication(int& argc, char** argv) : FArgc(argc), FArgv(argv)
 {
@@ -21,6 +22,10 @@ TApplication::~TApplication()
         form->Form->~TForm();
         ::operator delete(form->Storage);
     }
+    // Qt 6.4's Wayland connection can deadlock with its own reader thread when torn down, leaving a
+    // process without a window that never ends: there, Qt is left for the process's exit to clear.
+    if (FQt && QGuiApplication::platformName() == QLatin1String("wayland"))
+        FKeptToExit = FQt.release();
     FQt.reset();
     Application = nullptr;
 }

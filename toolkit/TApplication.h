@@ -52,6 +52,7 @@ private:
     int& FArgc;
     char** FArgv;
     std::unique_ptr<QApplication> FQt;
+    static QApplication* FKeptToExit;
     std::vector<TOwnedForm> FForms;
     bool FLooping = false;
     std::mutex FErrorMutex;
