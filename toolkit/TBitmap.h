@@ -12,6 +12,9 @@ public:
 
     // Raises Exception naming the file and the reason when it cannot be read.
     void LoadFromFile(const std::string& FileName);
+    // Starts reading FileName on a thread of its own, for the very start of a program: the next
+    // LoadFromFile, if it asks for the same file, takes the picture, or raises the error, found there.
+    static void Preload(const std::string& FileName);
     int Width() const;
     int Height() const;
     TCanvas* Canvas();
