@@ -5,6 +5,7 @@
 #include "TForm.h"
 
 #include <exception>
+#include <future>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -44,6 +45,7 @@ private:
     int& FArgc;
     char** FArgv;
     std::unique_ptr<QApplication> FQt;
+    std::future<void> FFontsRead;
     std::vector<TOwnedForm> FForms;
     std::exception_ptr FHandlerError;
 };
