@@ -2,11 +2,9 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QFontDatabase>
 #include <QMessageBox>
 
 #include <cstdio>
-#include <system_error>
 #include <utility>
 
 TApplication* Application = nullptr;
@@ -23,8 +21,6 @@ TApplication::~TApplication()
         form->Form->~TForm();
         ::operator delete(form->Storage);
     }
-    if (FFontsRead.valid())
-        FFontsRead.wait();
     FQt.reset();
     Application = nullptr;
 }
@@ -36,12 +32,6 @@ void TApplication::Initialize()
     qunsetenv("QT_SCALE_FACTOR");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     FQt = std::make_unique<QApplication>(FArgc, FArgv);
-    // Qt reads the system's font configuration when text is first laid out, as the form's controls do
-    // while they are made: have it read on another thread in the meantime, where there is one to spare.
-    try {
-        FFontsRead = std::async(std::launch::async, [] { QFontDatabase::families(); });
-    } catch (const std::system_error&) {
-    }
 
     // Where the design's face is missing, one with its character widths keeps each caption inside its control.
     QFont font;

@@ -5,7 +5,6 @@
 #include "TForm.h"
 
 #include <exception>
-#include <future>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -45,7 +44,6 @@ private:
     int& FArgc;
     char** FArgv;
     std::unique_ptr<QApplication> FQt;
-    std::future<void> FFontsRead;
     std::vector<TOwnedForm> FForms;
     std::exception_ptr FHandlerError;
 };
