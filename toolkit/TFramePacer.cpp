@@ -8,15 +8,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 
 namespace {
 
 std::int64_t MonotonicNs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace
