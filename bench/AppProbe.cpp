@@ -13,6 +13,7 @@
 #include "PaintWatch.h"
 #include "RunGuarded.h"
 #include "TApplication.h"
+#include "TBitmap.h"
 #include "TickLog.h"
 #include "Unit1.h"
 
@@ -86,6 +87,7 @@ int main(int argc, char* argv[])
     TApplication application(argc, argv);
     return RunGuarded([&] {
         Application->Initialize();
+        TBitmap::Preload("BG.bmp");  // as main() does
         Application->CreateForm(Form1);
         if (startup) {
             bench::reportFirstPaintAndExit(Form1->Image1);

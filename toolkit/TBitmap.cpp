@@ -2,16 +2,24 @@
 
 #include "SysUtils.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QtEndian>
 
+#include <future>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <utility>
+
 TBitmap::TBitmap() : FCanvas(Qt::white) {}
 
-void TBitmap::LoadFromFile(const std::string& FileName)
+namespace {
+
+QImage ReadPicture(const QFileInfo& file, QImage::Format format)
 {
-    const QFileInfo file(QString::fromStdString(FileName));
     const auto fail = [&file](const QString& reason) {
         throw Exception(QStringLiteral("Cannot load bitmap \"%1\": %2.").arg(file.absoluteFilePath(), reason).toStdString());
     };
@@ -51,8 +59,67 @@ void TBitmap::LoadFromFile(const std::string& FileName)
     }
     if (!reader.read(&picture))
         fail(QStringLiteral("it is not a readable BMP picture (%1)").arg(reader.errorString()));
-    picture.convertTo(TCanvas::PixelFormat);
+    picture.convertTo(format);
+    return picture;
+}
 
+// What tells a file apart from another put in its place between a preload and the load that takes it.
+struct TFileStamp {
+    QString Path;
+    bool Exists;
+    qint64 Size;
+    QDateTime Modified;
+    QDateTime Changed;
+    bool operator==(const TFileStamp&) const = default;
+};
+
+TFileStamp StampOf(const QFileInfo& file)
+{
+    return {file.absoluteFilePath(), file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
+}
+
+struct TPreload {
+    TFileStamp Stamp;
+    std::future<QImage> Picture;
+};
+
+std::mutex PreloadLock;
+std::optional<TPreload> Preloaded;
+
+// The preloaded picture, or the error that reading it raised, when it is this file; a preload of any
+// other file is dropped, so that its picture takes no memory from here on.
+std::optional<QImage> TakePreloaded(const QFileInfo& file)
+{
+    std::optional<TPreload> preload;
+    {
+        std::lock_guard<std::mutex> lock(PreloadLock);
+        preload.swap(Preloaded);
+    }
+    if (!preload || !(preload->Stamp == StampOf(file)))
+        return std::nullopt;
+    return preload->Picture.get();
+}
+
+}  // namespace
+
+void TBitmap::Preload(const std::string& FileName)
+{
+    TPreload preload{StampOf(QFileInfo(QString::fromStdString(FileName))), {}};
+    try {
+        preload.Picture = std::async(std::launch::async,
+            [path = preload.Stamp.Path] { return ReadPicture(QFileInfo(path), TCanvas::PixelFormat); });
+    } catch (const std::system_error&) {
+        return;  // no thread to spare: the load reads the file itself
+    }
+    std::lock_guard<std::mutex> lock(PreloadLock);
+    Preloaded = std::move(preload);
+}
+
+void TBitmap::LoadFromFile(const std::string& FileName)
+{
+    const QFileInfo file(QString::fromStdString(FileName));
+    std::optional<QImage> preloaded = TakePreloaded(file);
+    QImage picture = preloaded ? std::move(*preloaded) : ReadPicture(file, TCanvas::PixelFormat);
     std::lock_guard<TPictureLock> lock(FCanvas.FLock);
     FCanvas.FImage = std::move(picture);
 }

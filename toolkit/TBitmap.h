@@ -12,6 +12,10 @@ public:
 
     // Raises Exception naming the file and the reason when it cannot be read.
     void LoadFromFile(const std::string& FileName);
+    // Starts reading FileName on a thread of its own, for a program's start-up: the next LoadFromFile,
+    // if it asks for the same file, takes the picture, or raises the error, found there. Only once Qt's
+    // application object exists: Qt's picture readers must not run while it is being made.
+    static void Preload(const std::string& FileName);
     int Width() const;
     int Height() const;
     TCanvas* Canvas();

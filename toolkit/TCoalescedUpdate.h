@@ -1,17 +1,23 @@
 #pragma once
 
+#include <QMetaObject>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <atomic>
 #include <functional>
 #include <thread>
 
-// Brings a change made on any thread to a control on the window's thread without ever waiting for it:
-// at most one delivery is outstanding at a time, and changes made meanwhile ride along with it.
-// Owned by the control it serves; created and destroyed on the window's thread, Request() from any thread.
+class QWidget;
+class TFramePacer;
+
+// Brings a change made on any thread to a control on the window's thread without ever waiting for it,
+// and shows it with the window's next frame: at most one delivery is outstanding at a time, and changes
+// made meanwhile ride along with it. Owned by the control it serves; created and destroyed on the
+// window's thread, Request() from any thread.
 class TCoalescedUpdate {
 public:
-    explicit TCoalescedUpdate(std::function<void()> Deliver);
+    TCoalescedUpdate(QWidget* Control, std::function<void()> Deliver);
     ~TCoalescedUpdate();
     TCoalescedUpdate(const TCoalescedUpdate&) = delete;
     TCoalescedUpdate& operator=(const TCoalescedUpdate&) = delete;
@@ -25,7 +31,11 @@ public:
 
 private:
     void Receive();
+    // On the window's thread: the change waits for the next frame.
+    void Schedule();
+    void Deliver();
 
+    QWidget* FControl;
     std::function<void()> FDeliver;
     std::thread::id FOwner;
     // The wake-up is a write to an eventfd that the window's event loop watches, not a posted Qt event:
@@ -34,6 +44,10 @@ private:
     int FWake;
     QSocketNotifier FNotifier;
     std::atomic<bool> FPending{false};
+    // Window's thread only: the request has reached it and waits for a frame.
+    bool FScheduled = false;
+    QPointer<TFramePacer> FPacer;
+    QMetaObject::Connection FFrame;
 
     static std::atomic<int> FQueued;
 };

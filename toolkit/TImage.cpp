@@ -3,7 +3,7 @@
 #include <QPainter>
 
 TImage::TImage(QWidget* parent)
-    : QWidget(parent), FCanvas(palette().color(QPalette::Button)), FRepaint([this] { update(); })
+    : QWidget(parent), FCanvas(palette().color(QPalette::Button)), FRepaint(this, [this] { update(); })
 {
     // The picture covers the whole control, so the background underneath need not be painted first.
     setAttribute(Qt::WA_OpaquePaintEvent);

@@ -1,9 +1,6 @@
 #include "TLabel.h"
 
-TLabel::TLabel(QWidget* parent)
-    : QLabel(parent), FShow([this] { setText(QString::fromStdString(Caption())); })
-{
-}
+TLabel::TLabel(QWidget* parent) : QLabel(parent), FShow(this, [this] { Show(); }) {}
 
 std::string TLabel::Caption() const
 {
@@ -11,11 +8,11 @@ std::string TLabel::Caption() const
     return FCaption;
 }
 
-void TLabel::SetCaption(const std::string& Value)
+void TLabel::SetCaption(std::string_view Value)
 {
     {
         std::lock_guard<std::mutex> lock(FLock);
-        FCaption = Value;
+        FCaption.assign(Value);
     }
     FShow.Request();
 }
@@ -23,4 +20,13 @@ void TLabel::SetCaption(const std::string& Value)
 void TLabel::SetCaptionText(const QString& Value)
 {
     SetCaption(Value.toStdString());
+}
+
+void TLabel::Show()
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FShown.assign(FCaption);
+    }
+    setText(QString::fromStdString(FShown));
 }

@@ -1,9 +1,12 @@
 #include "WindowFixture.h"
 
+#include "PaintCounter.h"
 #include "TimerService.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QScreen>
 #include <QThread>
 
 namespace {
@@ -108,6 +111,26 @@ TEST_P(StartStopTest, ScrollsAndResumesWhereItStopped)
     ASSERT_TRUE(ProcessUntil([&] { return ShownLeft() >= stoppedAt + 3; })) << "left edge " << ShownLeft();
     Click();
     EXPECT_GT(Left(), stoppedAt);
+}
+
+// At 1 ms the window used to be painted once per tick, far more often than the screen can show.
+TEST_P(StartStopTest, PaintsAtMostOncePerRefreshAndStopsOnTheLastStep)
+{
+    Form->show();
+    PaintCounter counter(*Form->Image1);
+    QElapsedTimer clock;
+    clock.start();
+    Form->Edit1->SetText("1");
+    Click();
+    ASSERT_TRUE(ProcessUntil([this] { return ShownLeft() >= 300; })) << "left edge " << ShownLeft();
+    Click();
+    Settle();
+    const double refreshes = double(clock.elapsed()) * Form->screen()->refreshRate() / 1000;
+    // Besides one frame per refresh: the window's first exposure, and frames at either end of the run.
+    EXPECT_LE(counter.Paints, refreshes + 4);
+    EXPECT_GE(counter.Paints, 2);
+    EXPECT_EQ(LabelText(), "SourceRect.Left = " + std::to_string(Left()));
+    EXPECT_EQ(FirstDifference(ScreenView(), ExpectedView(ColumnPattern(20000, 356), Left(), Qt::black)), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Timers, StartStopTest,

@@ -1,10 +1,12 @@
 #include "WindowFixture.h"
 
 #include "MessageBox.h"
+#include "TCoalescedUpdate.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QScreen>
 #include <QThread>
 
 QImage ColumnPattern(int width, int height)
@@ -66,14 +68,27 @@ void WindowFixture::MakeWindow(const QImage& picture)
 
 QImage WindowFixture::View()
 {
-    QCoreApplication::processEvents();
+    Settle();
     return Form->Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage WindowFixture::ScreenView()
+{
+    Settle();
+    const QRect view(Form->Image1->mapTo(Form.get(), QPoint(0, 0)), Form->Image1->size());
+    return Form->screen()->grabWindow(Form->winId()).toImage().copy(view).convertToFormat(QImage::Format_RGB32);
 }
 
 std::string WindowFixture::LabelText()
 {
-    QCoreApplication::processEvents();
+    Settle();
     return Form->Label1->text().toStdString();
+}
+
+void WindowFixture::Settle()
+{
+    EXPECT_TRUE(ProcessUntil([] { return TCoalescedUpdate::Queued() == 0; })) << "updates still pending";
+    QCoreApplication::processEvents();
 }
 
 int WindowFixture::ShownLeft() const

@@ -33,7 +33,11 @@ protected:
     void MakeWindow(const QImage& picture);
     // What Image1 shows right now, once pending repaints are delivered.
     QImage View();
+    // The same, as last painted into the shown window.
+    QImage ScreenView();
     std::string LabelText();
+    // Waits until every control has shown its latest change.
+    void Settle();
     void Click();
     // SourceRect itself only while no precision tick can run.
     int Left() const { return Form->SourceRect.Left; }

@@ -1,16 +1,22 @@
+#include "PaintCounter.h"
 #include "Pictures.h"
 #include "TBitmap.h"
 #include "TCoalescedUpdate.h"
+#include "TFramePacer.h"
 #include "TImage.h"
 #include "TLabel.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <future>
 #include <string>
 #include <thread>
@@ -106,11 +112,61 @@ TEST_F(ThreadedUpdates, NeverWaitForTheWindowThread)
     ExpectLastStepShown();
 }
 
-TEST_F(ThreadedUpdates, OnTheWindowThreadTakeEffectAtOnce)
+// A tick on the window's thread (the standard timer) used to repaint the window once per tick.
+TEST_F(ThreadedUpdates, OnTheWindowThreadWaitForTheNextFrame)
 {
     Step(42);
+    EXPECT_EQ(TCoalescedUpdate::Queued(), 2);
+    EXPECT_NE(Label.text().toStdString(), "SourceRect.Left = 42");
+    DeliverAll();
     EXPECT_EQ(Label.text().toStdString(), "SourceRect.Left = 42");
     EXPECT_EQ(TCoalescedUpdate::Queued(), 0);
+}
+
+// Steps at about 2 kHz: the image is painted no more often than the screen refreshes, and the last step shows.
+TEST_F(ThreadedUpdates, PaintAtMostOncePerScreenRefresh)
+{
+    PaintCounter counter(Image);
+    QElapsedTimer clock;
+    clock.start();
+    std::atomic<bool> done{false};
+    std::thread ticker([&] {
+        for (int step = 0; step < Steps; ++step) {
+            Step(LeftAt(step));
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        done = true;
+    });
+    const QDeadlineTimer deadline(120000);
+    while (!done && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ticker.join();
+    DeliverAll();
+    const double refreshes = double(clock.elapsed()) * Window.screen()->refreshRate() / 1000;
+    // Besides one frame per refresh: the window's first exposure, and the first frame and the last
+    // falling at either end of the run.
+    EXPECT_LE(counter.Paints, refreshes + 4);
+    EXPECT_GE(counter.Paints, 2);
+    ExpectLastStepShown();
+}
+
+struct FrameTime {
+    const char* name;
+    std::int64_t previous, now, next;
+};
+
+TEST(FramePacer, NextFrameKeepsTheRhythmWithoutBursts)
+{
+    constexpr std::int64_t period = 16'000;
+    const FrameTime cases[] = {
+        {"on time: one period on", 100'000, 100'000, 116'000},
+        {"a little late: the rhythm holds", 100'000, 103'000, 116'000},
+        {"late by most of a period: half a period from now", 100'000, 110'000, 118'000},
+        {"after a long idle: half a period from now", 100'000, 900'000, 908'000},
+        {"first frame", 0, 5'000'000, 5'008'000},
+    };
+    for (const FrameTime& c : cases)
+        EXPECT_EQ(TFramePacer::NextFrameNs(c.previous, c.now, period), c.next) << c.name;
 }
 
 }  // namespace

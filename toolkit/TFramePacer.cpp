@@ -1,0 +1,93 @@
+#include "TFramePacer.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QScreen>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+std::int64_t MonotonicNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+TFramePacer* TFramePacer::Of(QWidget* Control)
+{
+    QWidget* window = Control->window();
+    if (auto* pacer = window->findChild<TFramePacer*>(QString(), Qt::FindDirectChildrenOnly))
+        return pacer;
+    return new TFramePacer(window);
+}
+
+TFramePacer::TFramePacer(QWidget* Window) : QObject(Window), FWindow(Window)
+{
+    FHold.setSingleShot(true);
+    FHold.setTimerType(Qt::PreciseTimer);
+    connect(&FHold, &QTimer::timeout, this, &TFramePacer::Show);
+}
+
+void TFramePacer::Request()
+{
+    // A window that is not on screen paints nothing: its controls take their changes at once.
+    QWindow* window = FWindow->windowHandle();
+    if (!FWindow->isVisible() || !window) {
+        FRequested = false;
+        FHold.stop();
+        emit Frame();
+        return;
+    }
+    // A request stands until its frame is shown, unless the window it went to is gone.
+    if (FRequested && FWatched == window)
+        return;
+    FRequested = true;
+    if (FWatched != window) {
+        FWatched = window;
+        window->installEventFilter(this);
+    }
+    window->requestUpdate();
+}
+
+bool TFramePacer::eventFilter(QObject* watched, QEvent* event)
+{
+    // Update requests that are not ours go on to Qt, which repaints the whole window for them.
+    if (watched != FWatched || event->type() != QEvent::UpdateRequest || !FRequested)
+        return false;
+    if (FHold.isActive())
+        return true;
+    const std::int64_t early = FDueNs - MonotonicNs();
+    if (early > 0)
+        FHold.start(std::chrono::milliseconds((early + 999'999) / 1'000'000));
+    else
+        Show();
+    return true;
+}
+
+void TFramePacer::Show()
+{
+    FRequested = false;
+    FDueNs = NextFrameNs(FDueNs, MonotonicNs(), PeriodNs());
+    emit Frame();
+    // Paint what changed now, in one pass, rather than when Qt gets round to it.
+    QEvent paint(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(FWindow, &paint);
+}
+
+std::int64_t TFramePacer::PeriodNs() const
+{
+    const QScreen* screen = FWindow->screen();
+    const qreal hz = screen && screen->refreshRate() > 0 ? screen->refreshRate() : 60.0;
+    return std::int64_t(1e9 / hz);
+}
+
+std::int64_t TFramePacer::NextFrameNs(std::int64_t Previous, std::int64_t Now, std::int64_t Period)
+{
+    return std::max(Previous + Period, Now + Period / 2);
+}

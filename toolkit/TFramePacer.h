@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <cstdint>
+
+class QWidget;
+class QWindow;
+
+// Shows the changes of a window's controls at most once per screen refresh: a control asks for a frame,
+// and Frame() tells every control to show what it has, just before the window paints them all at once.
+// A child of the top-level widget it serves, made on first use; lives and is called on the window's thread.
+class TFramePacer : public QObject {
+    Q_OBJECT
+
+public:
+    // The pacer of Control's window.
+    static TFramePacer* Of(QWidget* Control);
+
+    void Request();
+
+    // When the frame after one shown at Now may be shown, the one before it due at Previous: a period
+    // after that, keeping the screen's rhythm, but no sooner than half a period from now, so that frames
+    // held up by a busy moment do not follow in a burst.
+    static std::int64_t NextFrameNs(std::int64_t Previous, std::int64_t Now, std::int64_t Period);
+
+signals:
+    void Frame();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit TFramePacer(QWidget* Window);
+
+    void Show();
+    std::int64_t PeriodNs() const;
+
+    QWidget* FWindow;
+    // The screen's own pacing: Qt's update request, which follows the compositor's frames where it has them.
+    QPointer<QWindow> FWatched;
+    bool FRequested = false;
+    // Elsewhere Qt's update request comes a few milliseconds after it is made, sooner than the screen
+    // refreshes: this holds the frame back until it is due.
+    QTimer FHold;
+    std::int64_t FDueNs = 0;
+};
