@@ -1,5 +1,5 @@
-// libFuzzer entry: each input becomes BG.bmp in a private folder and goes through the program's
-// start-up picture path. A crash, a hang, a sanitizer report or an unbounded allocation is a finding;
+// libFuzzer entry: each input becomes BG.bmp in a private folder, where the window is made and takes a
+// scroll step. A crash, a hang, a sanitizer report or an unbounded allocation is a finding;
 // so is an error that does not name the file.
 #include "FirstFrame.h"
 #include "SysUtils.h"
@@ -57,9 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     try {
         const scroll::pictures::FirstFrame frame = scroll::pictures::LoadFirstFrame();
-        if (frame.Width <= 0 || frame.Height <= 0 || frame.Shown.size() != QSize(800, 356)) {
-            std::fprintf(stderr, "loaded as %dx%d, shown as %dx%d\n", frame.Width, frame.Height, frame.Shown.width(),
-                         frame.Shown.height());
+        if (frame.Width <= 0 || frame.Height <= 0 || frame.Shown.size() != QSize(800, 356) ||
+            frame.AfterStep.size() != QSize(800, 356)) {
+            std::fprintf(stderr, "loaded as %dx%d, shown as %dx%d, after a step %dx%d\n", frame.Width, frame.Height,
+                         frame.Shown.width(), frame.Shown.height(), frame.AfterStep.width(), frame.AfterStep.height());
             std::abort();
         }
     } catch (const Exception& error) {

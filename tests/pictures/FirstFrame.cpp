@@ -1,19 +1,16 @@
 #include "FirstFrame.h"
 
-#include "TBitmap.h"
-#include "TImage.h"
-#include "TRect.h"
+#include "Unit1.h"
 
 namespace scroll::pictures {
 
 FirstFrame LoadFirstFrame()
 {
-    TImage image;
-    image.resize(800, 356); // the layout's size for Image1
-    TBitmap background;
-    background.LoadFromFile("BG.bmp");
-    image.Canvas()->CopyRect(TRect{0, 0, 800, 356}, background.Canvas(), TRect{0, 0, 800, 356});
-    return {background.Width(), background.Height(), image.grab().toImage()};
+    TForm1 window(nullptr);
+    FirstFrame frame{window.Background->Width(), window.Background->Height(), window.Image1->grab().toImage(), {}};
+    window.ScrollStep();
+    frame.AfterStep = window.Image1->grab().toImage();
+    return frame;
 }
 
 } // namespace scroll::pictures

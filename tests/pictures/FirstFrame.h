@@ -1,6 +1,6 @@
-// The program's start-up picture path, run as the window runs it: BG.bmp from the current folder into a
-// bitmap, then its top-left 800 x 356 pixels into an image control of that size.
-// Call on the GUI thread with a QApplication alive; raises the toolkit's Exception as the program would.
+// The program's start-up picture path, run through the real window: TForm1 made in the current folder,
+// where it reads BG.bmp, shows its first frame and takes one scroll step.
+// Call on the GUI thread with a QApplication alive; raises the toolkit's Exception as the window does.
 #pragma once
 
 #include <QImage>
@@ -10,7 +10,8 @@ namespace scroll::pictures {
 struct FirstFrame {
     int Width = 0; // of the loaded bitmap
     int Height = 0;
-    QImage Shown; // what the image control paints
+    QImage Shown;     // what Image1 paints first
+    QImage AfterStep; // what it paints after one scroll step
 };
 
 FirstFrame LoadFirstFrame();

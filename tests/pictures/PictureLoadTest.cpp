@@ -1,5 +1,5 @@
 // Every corpus picture, and every kind of thing that is not a picture file, put in place as BG.bmp and
-// run through the program's start-up picture path.
+// run through the window's start-up and first scroll step.
 #include "BmpCorpus.h"
 #include "FirstFrame.h"
 #include "SysUtils.h"
@@ -112,16 +112,22 @@ QColor WindowBackground()
     return QApplication::palette().color(QPalette::Window);
 }
 
-// The view shows the picture's top-left corner with alpha ignored: the window is opaque and the
+// The view shows the picture from column `left` with alpha ignored: the window is opaque and the
 // picture is its backdrop. Past the picture's right or bottom edge the window's background shows.
-QImage ExpectedFrame(const PictureCase& picture)
+QImage ExpectedFrame(const PictureCase& picture, int left)
 {
     QImage frame(ViewWidth, ViewHeight, QImage::Format_RGB32);
     frame.fill(WindowBackground());
     for (int y = 0; y < std::min(picture.Height, ViewHeight); ++y)
-        for (int x = 0; x < std::min(picture.Width, ViewWidth); ++x)
-            frame.setPixel(x, y, 0xFF000000u | picture.Pixels[static_cast<std::size_t>(y) * picture.Width + x]);
+        for (int x = 0; x < std::min(picture.Width - left, ViewWidth); ++x)
+            frame.setPixel(x, y, 0xFF000000u | picture.Pixels[static_cast<std::size_t>(y) * picture.Width + left + x]);
     return frame;
+}
+
+// One step moves the view a column right, or back to the left edge when the picture is no wider than it.
+int LeftAfterOneStep(const PictureCase& picture)
+{
+    return picture.Width > ViewWidth ? 1 : 0;
 }
 
 // Pixels differing by more than tolerance in any channel; the first one is described in firstMismatch.
@@ -174,7 +180,10 @@ TEST_P(PictureCorpusTest, LoadsAsDescribedOrIsRefused)
         EXPECT_EQ(attempt.Frame->Width, picture.Width);
         EXPECT_EQ(attempt.Frame->Height, picture.Height);
         std::string first;
-        EXPECT_EQ(Mismatches(attempt.Frame->Shown, ExpectedFrame(picture), picture.Tolerance, first), 0) << first;
+        EXPECT_EQ(Mismatches(attempt.Frame->Shown, ExpectedFrame(picture, 0), picture.Tolerance, first), 0) << first;
+        EXPECT_EQ(Mismatches(attempt.Frame->AfterStep, ExpectedFrame(picture, LeftAfterOneStep(picture)),
+                             picture.Tolerance, first), 0)
+            << "after one step: " << first;
         break;
     }
     case Expect::Refused:
@@ -192,6 +201,8 @@ TEST_P(PictureCorpusTest, LoadsAsDescribedOrIsRefused)
         std::string first;
         EXPECT_EQ(Mismatches(again.Frame->Shown, attempt.Frame->Shown, 0, first), 0)
             << first << " (" << picture.Why << ")";
+        EXPECT_EQ(Mismatches(again.Frame->AfterStep, attempt.Frame->AfterStep, 0, first), 0)
+            << "after one step: " << first << " (" << picture.Why << ")";
         break;
     }
 }

@@ -1,11 +1,10 @@
 #include "Eventually.h"
+#include "ThreadsLeft.h"
 #include "TimerService.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <string>
@@ -15,12 +14,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-int ThreadCount()
+// The threads listed before a test starts its own. A sanitizer runtime adds a helper thread of its own
+// at the first thread start, so one is started first.
+std::set<std::string> ThreadsBefore()
 {
-    // A sanitizer runtime adds a helper thread of its own at the first thread start.
     std::thread([] {}).join();
-    const std::filesystem::directory_iterator tasks("/proc/self/task");
-    return static_cast<int>(std::distance(begin(tasks), end(tasks)));
+    return ListedThreads();
 }
 
 struct Ticks {
@@ -109,7 +108,7 @@ TEST(TimerEvents, CallbackKillingItsOwnEventReturnsAndItsThreadEnds)
             state->killReturned = true;
         }
     };
-    const int threadsBefore = ThreadCount();
+    const std::set<std::string> threadsBefore = ThreadsBefore();
     State state;
     const TimerEventId id = timeSetEvent(1, 1, killOnThird, reinterpret_cast<std::uintptr_t>(&state), TIME_PERIODIC);
     ASSERT_NE(0u, id);
@@ -118,15 +117,14 @@ TEST(TimerEvents, CallbackKillingItsOwnEventReturnsAndItsThreadEnds)
     EXPECT_EQ(TIMERR_NOERROR, state.killResult);
     EXPECT_EQ(0, timeLiveEvents());
     EXPECT_NE(TIMERR_NOERROR, timeKillEvent(id));
-    EXPECT_TRUE(Eventually([&] { return ThreadCount() == threadsBefore; }))
-        << ThreadCount() << " threads, " << threadsBefore << " before";
+    EXPECT_TRUE(NoThreadLeftSince(threadsBefore)) << ThreadsSince(threadsBefore).size() << " threads left";
     EXPECT_EQ(3, state.count);
 }
 
 TEST(TimerEvents, ManyEventsTickApartAndLeaveNoThreadBehind)
 {
     constexpr int kEvents = 24;
-    const int threadsBefore = ThreadCount();
+    const std::set<std::string> threadsBefore = ThreadsBefore();
     std::vector<Ticks> ticks(kEvents);
     std::vector<TimerEventId> ids;
     for (int i = 0; i < kEvents; ++i)
@@ -143,7 +141,7 @@ TEST(TimerEvents, ManyEventsTickApartAndLeaveNoThreadBehind)
         EXPECT_EQ(ids[i], ticks[i].seenId) << "event " << i;
     }
     EXPECT_EQ(0, timeLiveEvents());
-    EXPECT_EQ(threadsBefore, ThreadCount());
+    EXPECT_TRUE(NoThreadLeftSince(threadsBefore)) << ThreadsSince(threadsBefore).size() << " threads left";
 
     Ticks later;
     const TimerEventId next = timeSetEvent(1, 1, CountTick, reinterpret_cast<std::uintptr_t>(&later), TIME_PERIODIC);
