@@ -1,6 +1,6 @@
 #include "AdvancePlot.h"
 
-#include "LatencyPlot.h"
+#include "PlotFrame.h"
 
 #include <QPainter>
 
@@ -21,35 +21,25 @@ constexpr int kBottom = 40; // time labels and axis title
 const QColor kBar(50, 100, 180);
 const QColor kRepeat(200, 60, 40);
 const QColor kIdeal(30, 150, 60);
-const QColor kGrid(225, 225, 225);
 
 void drawPanel(QPainter& p, const QRect& area, const AdvancePanel& panel, double seconds)
 {
     const QRect plot(area.left() + kLeft, area.top() + kTop, area.width() - kLeft - kRight,
                      area.height() - kTop - kBottom);
-    p.setPen(Qt::black);
-    p.setFont(plotFont(14, true));
-    p.drawText(QRect(area.left(), area.top() + 2, area.width(), 20), Qt::AlignHCenter, panel.title);
-    p.setFont(plotFont(12));
     const AdvanceSummary& s = panel.summary;
-    p.drawText(QRect(area.left(), area.top() + 22, area.width(), 18), Qt::AlignHCenter,
-               QStringLiteral("%1 frames/s painted   advance %2 ± %3 px   %4 % repeated")
-                   .arg(panel.framesPerS, 0, 'f', 1)
-                   .arg(s.meanPx, 0, 'f', 2)
-                   .arg(s.sdPx, 0, 'f', 2)
-                   .arg(100 * s.repeatShare, 0, 'f', 1));
+    drawPanelHeading(p, area, panel.title,
+                     QStringLiteral("%1 frames/s painted   advance %2 ± %3 px   %4 % repeated")
+                         .arg(panel.framesPerS, 0, 'f', 1)
+                         .arg(s.meanPx, 0, 'f', 2)
+                         .arg(s.sdPx, 0, 'f', 2)
+                         .arg(100 * s.repeatShare, 0, 'f', 1));
 
     // Twice the ideal leaves room to see a double step; taller advances are cut at the top.
     const int top = std::max(2, int(std::ceil(2 * panel.idealPx)));
     const auto yOf = [&](double px) { return plot.bottom() - std::min(px, double(top)) / top * plot.height(); };
     const int step = std::max(1, top / 4);
-    for (int px = 0; px <= top; px += step) {
-        const int y = int(yOf(px));
-        p.setPen(kGrid);
-        p.drawLine(plot.left(), y, plot.right(), y);
-        p.setPen(Qt::black);
-        p.drawText(QRect(area.left(), y - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter, QString::number(px));
-    }
+    for (int px = 0; px <= top; px += step)
+        drawGridLine(p, plot, int(yOf(px)), kLeft, QString::number(px));
 
     const std::size_t shown = std::min(panel.advances.size(), std::size_t(std::lround(seconds * panel.refreshHz)));
     const double column = double(plot.width()) / std::max(1.0, seconds * panel.refreshHz);
@@ -81,11 +71,7 @@ void drawPanel(QPainter& p, const QRect& area, const AdvancePanel& panel, double
     }
     p.drawText(QRect(plot.left(), plot.bottom() + 22, plot.width(), 18), Qt::AlignHCenter,
                QStringLiteral("screen refreshes; red: picture repeated (or cut off at the top)"));
-    p.save();
-    p.translate(area.left() + 10, plot.center().y());
-    p.rotate(-90);
-    p.drawText(QRect(-90, -9, 180, 18), Qt::AlignCenter, QStringLiteral("pixels advanced"));
-    p.restore();
+    drawAxisTitle(p, area.left() + 10, plot.center().y(), QStringLiteral("pixels advanced"));
 }
 
 } // namespace
@@ -94,11 +80,8 @@ QImage drawAdvancePanels(const QString& heading, const std::vector<AdvancePanel>
                          double seconds)
 {
     const int rows = (int(panels.size()) + columns - 1) / columns;
-    QImage image(kPanelWidth * columns, kHeadingHeight + kPanelHeight * rows, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    QImage image = plotPage(heading, kHeadingHeight, QSize(kPanelWidth, kPanelHeight), columns, rows);
     QPainter p(&image);
-    p.setFont(plotFont(18, true));
-    p.drawText(QRect(0, 8, image.width(), kHeadingHeight - 8), Qt::AlignHCenter, heading);
     for (std::size_t i = 0; i < panels.size(); ++i) {
         const int row = int(i) / columns;
         const int col = int(i) % columns;

@@ -1,5 +1,7 @@
 #include "LatencyPlot.h"
 
+#include "PlotFrame.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -18,7 +20,6 @@ constexpr int kTop = 54;    // panel title and figures
 constexpr int kBottom = 56; // lateness labels and axis title
 const QColor kBar(50, 100, 180);
 const QColor kOverflow(200, 60, 40);
-const QColor kGrid(225, 225, 225);
 const QColor kMedian(30, 150, 60);
 const QColor kP99(230, 140, 20);
 
@@ -45,29 +46,19 @@ void drawPanel(QPainter& p, const QRect& area, const LatencyPanel& panel, int de
     const int columns = int(h.counts.size()) + 2;
     const double column = double(plot.width()) / columns;
 
-    p.setPen(Qt::black);
-    p.setFont(plotFont(14, true));
-    p.drawText(QRect(area.left(), area.top() + 2, area.width(), 20), Qt::AlignHCenter, panel.title);
-    p.setFont(plotFont(12));
     QString figures = QStringLiteral("median %1   p99 %2   worst %3   %4 ticks")
                           .arg(duration(double(s.p50Ns)), duration(double(s.p99Ns)), duration(double(s.maxNs)))
                           .arg(s.ticks);
     if (h.underflow > 0)
         figures += QStringLiteral("   (%1 below %2)").arg(h.underflow).arg(duration(double(h.edgesNs.front())));
-    p.drawText(QRect(area.left(), area.top() + 24, area.width(), 18), Qt::AlignHCenter, figures);
+    drawPanelHeading(p, area, panel.title, figures);
 
     // Count c sits at log10(c) of the decades; a lone tick still gets a visible stub.
     const auto yOf = [&](double count) {
         return plot.bottom() - (std::log10(count) + 0.12) / (decades + 0.12) * plot.height();
     };
-    for (int d = 0; d <= decades; ++d) {
-        const int y = int(yOf(std::pow(10.0, d)));
-        p.setPen(kGrid);
-        p.drawLine(plot.left(), y, plot.right(), y);
-        p.setPen(Qt::black);
-        p.drawText(QRect(area.left(), y - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                   QString::number(std::pow(10.0, d), 'f', 0));
-    }
+    for (int d = 0; d <= decades; ++d)
+        drawGridLine(p, plot, int(yOf(std::pow(10.0, d))), kLeft, QString::number(std::pow(10.0, d), 'f', 0));
     const auto bar = [&](int index, std::uint64_t count, const QColor& colour) {
         if (count == 0)
             return;
@@ -116,22 +107,10 @@ void drawPanel(QPainter& p, const QRect& area, const LatencyPanel& panel, int de
     p.setPen(Qt::black);
     p.drawText(QRect(plot.left(), plot.bottom() + 36, plot.width(), 18), Qt::AlignHCenter,
                QStringLiteral("lateness: wake time − deadline (log scale)"));
-    p.save();
-    p.translate(area.left() + 12, plot.center().y());
-    p.rotate(-90);
-    p.drawText(QRect(-90, -9, 180, 18), Qt::AlignCenter, QStringLiteral("ticks (log scale)"));
-    p.restore();
+    drawAxisTitle(p, area.left() + 12, plot.center().y(), QStringLiteral("ticks (log scale)"));
 }
 
 } // namespace
-
-QFont plotFont(int pixels, bool bold)
-{
-    QFont f(QStringLiteral("DejaVu Sans"));
-    f.setPixelSize(pixels);
-    f.setBold(bold);
-    return f;
-}
 
 QImage drawLatencyPanels(const QString& heading, const std::vector<LatencyPanel>& panels)
 {
@@ -143,11 +122,8 @@ QImage drawLatencyPanels(const QString& heading, const std::vector<LatencyPanel>
     }
     const int decades = std::max(1, int(std::ceil(std::log10(double(highest)))));
 
-    QImage image(kPanelWidth * int(panels.size()), kHeadingHeight + kPanelHeight, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    QImage image = plotPage(heading, kHeadingHeight, QSize(kPanelWidth, kPanelHeight), int(panels.size()), 1);
     QPainter p(&image);
-    p.setFont(plotFont(18, true));
-    p.drawText(QRect(0, 8, image.width(), kHeadingHeight - 8), Qt::AlignHCenter, heading);
     for (std::size_t i = 0; i < panels.size(); ++i)
         drawPanel(p, QRect(int(i) * kPanelWidth, kHeadingHeight, kPanelWidth, kPanelHeight), panels[i], decades);
     return image;

@@ -2,7 +2,6 @@
 
 #include "LatencyStats.h"
 
-#include <QFont>
 #include <QImage>
 #include <QString>
 
@@ -16,9 +15,6 @@ struct LatencyPanel {
     Histogram histogram;
     LatencySummary summary;
 };
-
-// The benchmark plots' lettering, at `pixels` high.
-QFont plotFont(int pixels, bool bold = false);
 
 // Draws the panels side by side on shared axes, counts on a log scale, each bucket one bar
 // and the overflow a bar of its own. Needs a QGuiApplication, for the fonts.
