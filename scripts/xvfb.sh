@@ -33,22 +33,20 @@ xvfb_start() {
 }
 
 xvfb_stop() {
-    if [[ -n ${XVFB_WESTON_PID:-} ]]; then
-        kill "$XVFB_WESTON_PID" 2>/dev/null || true
-        wait "$XVFB_WESTON_PID" 2>/dev/null || true
-        XVFB_WESTON_PID=
+    xvfb_end XVFB_WESTON_PID
+    [[ -z ${XVFB_WM_PID:-} ]] || rm -rf "$XVFB_WM_CONFIG"
+    xvfb_end XVFB_WM_PID
+    xvfb_end XVFB_PID
+}
+
+# xvfb_end VARIABLE: ends the process whose id VARIABLE holds, if any, and empties VARIABLE.
+xvfb_end() {
+    local pid=${!1:-}
+    if [[ -n $pid ]]; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
     fi
-    if [[ -n ${XVFB_WM_PID:-} ]]; then
-        kill "$XVFB_WM_PID" 2>/dev/null || true
-        wait "$XVFB_WM_PID" 2>/dev/null || true
-        rm -rf "$XVFB_WM_CONFIG"
-        XVFB_WM_PID=
-    fi
-    if [[ -n ${XVFB_PID:-} ]]; then
-        kill "$XVFB_PID" 2>/dev/null || true
-        wait "$XVFB_PID" 2>/dev/null || true
-        XVFB_PID=
-    fi
+    printf -v "$1" ''
 }
 
 # xvfb_start_openbox [TITLE-FONT-SIZE]: starts openbox on $DISPLAY with its default theme, the active
