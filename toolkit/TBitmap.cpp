@@ -120,8 +120,7 @@ void TBitmap::LoadFromFile(const std::string& FileName)
     const QFileInfo file(QString::fromStdString(FileName));
     std::optional<QImage> preloaded = TakePreloaded(file);
     QImage picture = preloaded ? std::move(*preloaded) : ReadPicture(file, TCanvas::PixelFormat);
-    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
-    FCanvas.FImage = std::move(picture);
+    FCanvas.SetPicture(std::move(picture));
 }
 
 int TBitmap::Width() const

@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-#include <cstring>
-#include <optional>
+#include <utility>
 
 namespace {
 
@@ -39,26 +38,22 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)
             theirs = std::unique_lock<TPictureLock>(Canvas->FLock, std::defer_lock);
             std::lock(mine, theirs);
         }
-        // A second handle on the source: when both are this canvas, writing detaches our picture and
-        // the copy reads the untouched original.
-        const QImage from = Canvas->FImage;
+        Canvas->Settle();
         if (FImage.isNull())
             return;
-        if (!from.rect().contains(*source)) {
-            QPainter painter(&FImage);
-            painter.fillRect(*dest, FBackground);
-        }
         if (dest->size() == source->size()) {
-            const QPoint shift = source->topLeft() - dest->topLeft();
-            const QRect target = (from.rect() & *source).translated(-shift) & FImage.rect();
-            const int pixelBytes = FImage.depth() / 8;
-            uchar* bits = FImage.bits();
-            for (int y = target.top(); y <= target.bottom(); ++y)
-                std::memcpy(bits + y * FImage.bytesPerLine() + target.left() * pixelBytes,
-                    from.constScanLine(y + shift.y()) + (target.left() + shift.x()) * pixelBytes,
-                    std::size_t(target.width()) * pixelBytes);
+            TPendingCopy copy{*dest & FImage.rect(), Canvas->FImage, source->topLeft() - dest->topLeft(),
+                !Canvas->FImage.rect().contains(*source)};
+            // Only a copy that covers the pending one makes it moot; otherwise both must show.
+            if (FPending && !copy.Dest.contains(FPending->Dest))
+                Settle();
+            FPending = std::move(copy);
         } else {
+            Settle();
+            const QImage from = Canvas->FImage;  // its own handle: writing to a picture copied onto itself detaches ours
             QPainter painter(&FImage);
+            if (!from.rect().contains(*source))
+                painter.fillRect(*dest, FBackground);
             painter.setCompositionMode(QPainter::CompositionMode_Source);
             painter.drawImage(*dest, from, *source);
         }
@@ -72,8 +67,42 @@ void TCanvas::Fit(QSize Size)
     std::lock_guard<TPictureLock> lock(FLock);
     if (FImage.size() == Size)
         return;
+    Settle();
     QImage picture(Size, PixelFormat);
     picture.fill(FBackground);
     QPainter(&picture).drawImage(0, 0, FImage);
     FImage = std::move(picture);
+}
+
+void TCanvas::SetPicture(QImage Picture)
+{
+    std::lock_guard<TPictureLock> lock(FLock);
+    FPending.reset();
+    FImage = std::move(Picture);
+}
+
+void TCanvas::Paint(QPainter& Painter) const
+{
+    if (!FPending || FPending->Dest != FImage.rect())
+        Painter.drawImage(0, 0, FImage);
+    if (FPending)
+        Draw(Painter, *FPending, FBackground);
+}
+
+void TCanvas::Settle()
+{
+    if (!FPending)
+        return;
+    QPainter painter(&FImage);
+    Draw(painter, *FPending, FBackground);
+    FPending.reset();
+}
+
+void TCanvas::Draw(QPainter& Painter, const TPendingCopy& Copy, QColor Background)
+{
+    if (Copy.FillsBackground)
+        Painter.fillRect(Copy.Dest, Background);
+    const QRect target = Copy.From.rect().translated(-Copy.Shift) & Copy.Dest;
+    if (!target.isEmpty())
+        Painter.drawImage(target.topLeft(), Copy.From, target.translated(Copy.Shift));
 }

@@ -5,9 +5,14 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
+#include <QRect>
 
 #include <functional>
 #include <mutex>
+#include <optional>
+
+class QPainter;
 
 // The pixels of a bitmap or an image control, as drawing sees them. Owned by its TBitmap or TImage.
 // Any thread may draw; the picture is locked only while pixels are copied or painted.
@@ -24,6 +29,16 @@ private:
     friend class TBitmap;
     friend class TImage;
 
+    // An equal-sized copy asked for and not yet made. A tick may ask for far more copies than the screen
+    // shows, so the pixels move only when they are painted or read: straight from the source picture,
+    // which this handle keeps as it was when the copy was asked for.
+    struct TPendingCopy {
+        QRect Dest;  // within the picture
+        QImage From;
+        QPoint Shift;  // from Dest to the source rectangle
+        bool FillsBackground;  // the source rectangle reaches past From
+    };
+
     explicit TCanvas(QColor Background);
 
     // Every picture has this format, so equal-sized copies are plain row copies.
@@ -31,8 +46,15 @@ private:
 
     // Gives the picture Size, keeping what is drawn and filling new room with the background.
     void Fit(QSize Size);
+    void SetPicture(QImage Picture);
+    // Draws the picture at the painter's origin. The caller holds FLock.
+    void Paint(QPainter& Painter) const;
+    // Makes the pending copy in the picture, before anything reads its pixels. The caller holds FLock.
+    void Settle();
+    static void Draw(QPainter& Painter, const TPendingCopy& Copy, QColor Background);
 
     QImage FImage;
+    std::optional<TPendingCopy> FPending;
     const QColor FBackground;
     mutable TPictureLock FLock;
     std::function<void()> FOnChange;

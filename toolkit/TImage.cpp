@@ -23,5 +23,5 @@ void TImage::paintEvent(QPaintEvent* /*event*/)
     FCanvas.Fit(size());
     QPainter painter(this);
     std::lock_guard<TPictureLock> lock(FCanvas.FLock);
-    painter.drawImage(0, 0, FCanvas.FImage);
+    FCanvas.Paint(painter);
 }

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <ostream>
+#include <utility>
+#include <vector>
 
 #include <climits>
 #include <string>
@@ -117,6 +121,63 @@ TEST_F(CopyRectTest, CopiesWithinOneCanvasFromTheUntouchedOriginal)
     for (int x : {100, 150, 250, 799})
         EXPECT_EQ(shown.pixel(x, 10), PatternPixel(x - 100, 10)) << "column " << x;
     EXPECT_EQ(shown.pixel(99, 10), PatternPixel(99, 10));
+}
+
+// Copies that the canvas puts off until its pixels are seen must show exactly what copies made at once
+// would: every copy that a later one does not cover, and each from its source as it was when asked.
+struct SequenceRow {
+    const char* Name;
+    std::vector<std::pair<TRect, TRect>> Copies;  // dest, source; all from the bitmap
+    bool ReloadAfter;  // the bitmap gets another picture after the copies
+};
+
+void PrintTo(const SequenceRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
+
+class CopySequenceTest : public CopyRectTest, public testing::WithParamInterface<SequenceRow> {};
+
+TEST_P(CopySequenceTest, ShowsWhatEagerCopiesWould)
+{
+    const SequenceRow& row = GetParam();
+    const QImage picture = Pattern(1000, 356);
+    Load(picture);
+    QImage expected(800, 356, QImage::Format_RGB32);
+    expected.fill(Background());
+    for (const auto& [dest, source] : row.Copies) {
+        Image.Canvas()->CopyRect(dest, Bitmap.Canvas(), source);
+        QPainter(&expected).drawImage(QRect(dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top),
+            picture, QRect(source.Left, source.Top, source.Right - source.Left, source.Bottom - source.Top));
+    }
+    if (row.ReloadAfter)
+        Load(Pattern(1000, 356).mirrored(true, true));
+    EXPECT_EQ(Shown().convertToFormat(QImage::Format_RGB32), expected);
+    // Read through another canvas as well as on screen.
+    TImage other;
+    other.resize(800, 356);
+    other.Canvas()->CopyRect(View, Image.Canvas(), View);
+    EXPECT_EQ(other.grab().toImage().convertToFormat(QImage::Format_RGB32), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, CopySequenceTest,
+    testing::Values(SequenceRow{"LaterCoversEarlier", {{View, View}, {View, {200, 0, 1000, 356}}}, false},
+        SequenceRow{"SideBySide", {{{0, 0, 400, 356}, {0, 0, 400, 356}}, {{400, 0, 800, 356}, {600, 0, 1000, 356}}},
+            false},
+        SequenceRow{"PartlyOverlapping", {{View, {100, 0, 900, 356}}, {{300, 100, 500, 200}, {0, 0, 200, 100}}},
+            false},
+        SequenceRow{"SourceReplacedAfterTheCopy", {{View, {150, 0, 950, 356}}}, true}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST_F(CopyRectTest, KeepsACopyWhenTheControlGrows)
+{
+    Load(Pattern(1000, 356));
+    Image.Canvas()->CopyRect(View, Bitmap.Canvas(), TRect{50, 0, 850, 356});
+    Image.resize(900, 400);
+    const QImage shown = Shown();
+    EXPECT_EQ(shown.pixel(799, 355), PatternPixel(849, 355));
+    EXPECT_EQ(shown.pixel(850, 100), Background());
+    EXPECT_EQ(shown.pixel(100, 380), Background());
 }
 
 struct BadRectRow {
