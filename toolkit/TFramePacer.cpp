@@ -11,6 +11,10 @@
 
 namespace {
 
+// Well past a frame at any refresh rate, and past the 100 ms after which Qt's Wayland platform takes a
+// window whose compositor sends no frames for hidden.
+constexpr std::chrono::milliseconds LostAfter(250);
+
 std::int64_t MonotonicNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -32,6 +36,11 @@ TFramePacer::TFramePacer(QWidget* Window) : QObject(Window), FWindow(Window)
     FHold.setSingleShot(true);
     FHold.setTimerType(Qt::PreciseTimer);
     connect(&FHold, &QTimer::timeout, this, &TFramePacer::Show);
+    FLost.setSingleShot(true);
+    connect(&FLost, &QTimer::timeout, this, [this] {
+        if (FRequested && !FHold.isActive() && FWatched && Exposed(FWatched))
+            Show();
+    });
 }
 
 void TFramePacer::Request()
@@ -52,13 +61,29 @@ void TFramePacer::Request()
         FWatched = window;
         window->installEventFilter(this);
     }
-    window->requestUpdate();
+    if (Exposed(window))
+        Ask();
+}
+
+void TFramePacer::Ask()
+{
+    FWatched->requestUpdate();
+    FLost.start(LostAfter);
 }
 
 bool TFramePacer::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched != FWatched || !FRequested)
+        return false;
+    const QEvent::Type type = event->type();
+    // A frame held back while the window was out of sight.
+    if ((type == QEvent::Expose || type == QEvent::WindowStateChange) && !FHold.isActive() && !FLost.isActive()
+        && Exposed(FWatched)) {
+        Ask();
+        return false;
+    }
     // Update requests that are not ours go on to Qt, which repaints the whole window for them.
-    if (watched != FWatched || event->type() != QEvent::UpdateRequest || !FRequested)
+    if (type != QEvent::UpdateRequest)
         return false;
     if (FHold.isActive())
         return true;
@@ -73,6 +98,7 @@ bool TFramePacer::eventFilter(QObject* watched, QEvent* event)
 void TFramePacer::Show()
 {
     FRequested = false;
+    FLost.stop();
     FDueNs = NextFrameNs(FDueNs, MonotonicNs(), PeriodNs());
     emit Frame();
     // Paint what changed now, in one pass, rather than when Qt gets round to it.
@@ -85,6 +111,12 @@ std::int64_t TFramePacer::PeriodNs() const
     const QScreen* screen = FWindow->screen();
     const qreal hz = screen && screen->refreshRate() > 0 ? screen->refreshRate() : 60.0;
     return std::int64_t(1e9 / hz);
+}
+
+bool TFramePacer::Exposed(const QWindow* Window)
+{
+    // Some platforms keep a minimised window exposed, though nobody sees it.
+    return Window->isExposed() && !(Window->windowStates() & Qt::WindowMinimized);
 }
 
 std::int64_t TFramePacer::NextFrameNs(std::int64_t Previous, std::int64_t Now, std::int64_t Period)

@@ -11,6 +11,7 @@ class QWindow;
 
 // Shows the changes of a window's controls at most once per screen refresh: a control asks for a frame,
 // and Frame() tells every control to show what it has, just before the window paints them all at once.
+// A window that is not exposed makes no frames, and shows the latest as soon as it is exposed again.
 // A child of the top-level widget it serves, made on first use; lives and is called on the window's thread.
 class TFramePacer : public QObject {
     Q_OBJECT
@@ -35,8 +36,11 @@ protected:
 private:
     explicit TFramePacer(QWidget* Window);
 
+    // Asks the platform for the window's next frame.
+    void Ask();
     void Show();
     std::int64_t PeriodNs() const;
+    static bool Exposed(const QWindow* Window);
 
     QWidget* FWindow;
     // The screen's own pacing: Qt's update request, which follows the compositor's frames where it has them.
@@ -46,4 +50,7 @@ private:
     // refreshes: this holds the frame back until it is due.
     QTimer FHold;
     std::int64_t FDueNs = 0;
+    // A platform may drop an update request, as when it makes the native window anew: the frame then
+    // comes without it, rather than never.
+    QTimer FLost;
 };

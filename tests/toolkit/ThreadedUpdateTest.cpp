@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <string>
 #include <thread>
@@ -148,6 +150,66 @@ TEST_F(ThreadedUpdates, PaintAtMostOncePerScreenRefresh)
     EXPECT_LE(counter.Paints, refreshes + 4);
     EXPECT_GE(counter.Paints, 2);
     ExpectLastStepShown();
+}
+
+// Eats the window's update requests, as a platform does that drops one or makes its native window anew.
+class DropUpdateRequests : public QObject {
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override { return event->type() == QEvent::UpdateRequest; }
+};
+
+bool WaitFor(const std::function<bool()>& Done)
+{
+    const QDeadlineTimer deadline(10000);
+    while (!Done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return Done();
+}
+
+// Once a frame request went unanswered, no later change ever reached the screen.
+TEST_F(ThreadedUpdates, AFrameTheWindowNeverAnsweredStillShows)
+{
+    Step(1);
+    DeliverAll();
+    DropUpdateRequests dropper;
+    Window.windowHandle()->installEventFilter(&dropper);
+    for (int left : {2, 3}) {
+        Step(left);
+        const std::string caption = "SourceRect.Left = " + std::to_string(left);
+        EXPECT_TRUE(WaitFor([&] { return Label.text().toStdString() == caption; })) << caption;
+        EXPECT_EQ(Image.grab().toImage().pixel(0, 100), PatternPixel(left, 100));
+    }
+    EXPECT_EQ(TCoalescedUpdate::Queued(), 0);
+}
+
+// Out of sight, the window paints nothing however often it changes; back in sight, it shows the latest.
+TEST_F(ThreadedUpdates, AHiddenWindowMakesNoFramesAndShowsTheLatestWhenBack)
+{
+    Step(1);
+    DeliverAll();
+    PaintCounter counter(Image);
+    Window.setWindowState(Qt::WindowMinimized);
+    std::thread ticker([&] {
+        for (int step = 2; step <= 50; ++step) {
+            Step(step);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    const QDeadlineTimer deadline(500);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ticker.join();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.Paints, 0);
+    EXPECT_EQ(Label.text().toStdString(), "SourceRect.Left = 1");
+
+    Window.setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(WaitFor([&] { return Label.text().toStdString() == "SourceRect.Left = 50"; }));
+    EXPECT_TRUE(WaitFor([&] { return counter.Paints > 0; }));
+    const QImage onScreen = Window.screen()->grabWindow(Window.winId()).toImage();
+    for (int x : {0, 399, 799})
+        EXPECT_EQ(onScreen.pixel(x, 100), PatternPixel(x + 50, 100)) << "column " << x;
+    EXPECT_EQ(TCoalescedUpdate::Queued(), 0);
 }
 
 struct FrameTime {
