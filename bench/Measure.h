@@ -61,6 +61,18 @@ std::map<QString, TickRecord> recordTimersAtOrdinaryPriority(const QString& prog
 // The child's side: records and prints what the parent parses.
 int runOrdinaryPriorityChild(unsigned periodMs, std::size_t ticks);
 
+// The timer service's event threads: how often each woke over `ticks` periods (its voluntary context
+// switches), for each period given, all ticking at once. A period whose ticks did not all come is left out.
+struct WakeupFigures {
+    std::size_t ticks = 0;
+    std::int64_t wakeups = 0;
+};
+
+std::map<unsigned, WakeupFigures> measureWakeups(const std::map<unsigned, std::size_t>& ticksByPeriodMs);
+
+// How long timeKillEvent takes on an event of `periodMs`, called at random moments of its period.
+LatencySummary measureKill(unsigned periodMs, int kills);
+
 // The precision timer driving the window's real scroll step at 1 ms while the window
 // repaints, beside a baseline thread.
 struct ScrollFigures {

@@ -1,8 +1,8 @@
-// The least a program can do to scroll the picture at an interval, as the yardstick for our CPU use:
+// The least program that shows the same motion, as the yardstick for our CPU use:
 //   scroll_paint_baseline MS
-// A thread on absolute deadlines copies the 800 x 356 view out of BG.bmp every MS milliseconds, one
-// pixel further each time, and a widget paints the latest view soon after it changed, at most once per
-// screen refresh. Speaks to its parent like `scroll_app_probe paint`. Runs in a directory holding BG.bmp.
+// A real-time thread on absolute deadlines advances a position one pixel every MS milliseconds, and a widget
+// paints the 800 x 356 view at that position straight from BG.bmp, at most once per screen refresh. Speaks to
+// its parent like `scroll_app_probe paint`. Runs in a directory holding BG.bmp.
 
 #include "BaselineTicker.h"
 #include "LatencyStats.h"
@@ -22,90 +22,61 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
-#include <mutex>
 
 namespace {
 
 constexpr int kViewWidth = 800;
 constexpr int kViewHeight = 356;
 
-// The view: the ticking thread draws it, the GUI thread paints it. Lives on the GUI thread.
+// Lives on the GUI thread; step() is the ticking thread's.
 class View : public QWidget {
 public:
     View(QImage picture, std::int64_t refreshNs)
-        : FPicture(std::move(picture)),
-          FView(kViewWidth, kViewHeight, QImage::Format_RGB32),
-          FCycle(bench::scrollCycle(FPicture.width())),
-          FRefreshNs(refreshNs)
+        : FPicture(std::move(picture)), FCycle(bench::scrollCycle(FPicture.width())), FRefreshNs(refreshNs)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setFixedSize(kViewWidth, kViewHeight);
-        draw();
     }
 
-    // One scroll step, on the ticking thread; asks for a paint unless one is already coming.
+    // Asks for a paint unless one is already coming.
     void step()
     {
-        draw();
+        FLeft.store((FLeft.load(std::memory_order_relaxed) + 1) % FCycle, std::memory_order_relaxed);
         if (!FPaintAsked.exchange(true))
             QMetaObject::invokeMethod(this, [this] { paintInTurn(); }, Qt::QueuedConnection);
-    }
-
-    int left() const
-    {
-        std::lock_guard lock(FLock);
-        return FLeft;
     }
 
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        FPaintAsked = false; // a step from now on needs a paint of its own
+        FPaintAsked = false;  // a step from now on needs a paint of its own
         const std::int64_t now = bench::monotonicNs();
         // Half a refresh of slack keeps the pace on average without two paints back to back after a late one.
         FNextPaintNs = std::max(FNextPaintNs + FRefreshNs, now + FRefreshNs / 2);
-        QPainter painter(this);
-        std::lock_guard lock(FLock);
-        painter.drawImage(0, 0, FView);
+        QPainter(this).drawImage(0, 0, FPicture, FLeft.load(std::memory_order_relaxed), 0, kViewWidth, kViewHeight);
     }
 
 private:
-    void draw()
-    {
-        const int from = std::min(FNext, FPicture.width() - 1);
-        const int bytes = std::min(kViewWidth, FPicture.width() - from) * 4;
-        std::lock_guard lock(FLock);
-        for (int y = 0; y < std::min(kViewHeight, FPicture.height()); ++y)
-            std::memcpy(FView.scanLine(y), FPicture.constScanLine(y) + from * 4, std::size_t(bytes));
-        FLeft = FNext;
-        FNext = (FNext + 1) % FCycle;
-    }
-
-    // On the GUI thread: paints now, or when a refresh has passed since the last paint.
+    // Paints now, or when a refresh has passed since the last paint.
     void paintInTurn()
     {
         const std::int64_t wait = FNextPaintNs - bench::monotonicNs();
         if (wait <= 0)
             update();
         else
-            QTimer::singleShot(std::chrono::milliseconds(wait / 1'000'000), Qt::PreciseTimer, this,
-                               [this] { update(); });
+            QTimer::singleShot(std::chrono::milliseconds(wait / 1'000'000), Qt::PreciseTimer, this, [this] { update(); });
     }
 
     const QImage FPicture;
-    QImage FView;
     const int FCycle;
     const std::int64_t FRefreshNs;
-    int FNext = 0;                 // the ticking thread's alone
-    std::int64_t FNextPaintNs = 0; // the GUI thread's alone
+    std::int64_t FNextPaintNs = 0;  // the GUI thread's alone
     std::atomic<bool> FPaintAsked{false};
-    mutable std::mutex FLock;
-    int FLeft = 0;
+    std::atomic<int> FLeft{0};
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -116,8 +87,8 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     const QImage picture = QImage(QStringLiteral("BG.bmp")).convertToFormat(QImage::Format_RGB32);
-    if (picture.isNull()) {
-        std::fprintf(stderr, "scroll_paint_baseline: cannot read BG.bmp\n");
+    if (picture.width() < kViewWidth || picture.height() < kViewHeight) {
+        std::fprintf(stderr, "scroll_paint_baseline: BG.bmp is unreadable or smaller than the view\n");
         return 1;
     }
     const double hz = QGuiApplication::primaryScreen()->refreshRate();
@@ -127,8 +98,7 @@ int main(int argc, char* argv[])
         if (std::exchange(started, true))
             return;
         // From now on this watch sees no paints: the log's, installed later, takes them first.
-        bench::logFramesUntilStdinCloses(
-            &view, [&view] { return view.left(); }, [&ticker] { ticker.reset(); });
+        bench::logFramesUntilStdinCloses(&view, picture, [&ticker] { ticker.reset(); });
         const std::int64_t t0 = bench::monotonicNs();
         ticker = std::make_unique<bench::BaselineTicker>(t0, std::int64_t(intervalMs) * 1'000'000, [&view] {
             view.step();

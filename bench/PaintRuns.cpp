@@ -106,6 +106,11 @@ PaintFigures measurePaint(const QString& program, const QStringList& arguments, 
         if (pair.size() == 2)
             frames.push_back({pair[0].toLongLong(), pair[1].toInt()});
     }
+    if (std::ranges::any_of(frames, [](const PaintedFrame& f) { return f.left < 0; })) {
+        std::fprintf(stderr, "scrollbench: %s %s painted something other than a view of BG.bmp\n",
+                     qUtf8Printable(program), qUtf8Printable(arguments.join(' ')));
+        return figures;
+    }
     const double wall = double(to - from) / 1e9;
     figures.measured = true;
     const auto inSpan = [&](const PaintedFrame& f) { return f.paintedNs > from && f.paintedNs <= to; };

@@ -3,6 +3,7 @@
 #include "LatencyStats.h"
 #include "TickLog.h"
 
+#include <QBackingStore>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -50,28 +51,85 @@ void reportFirstPaintAndExit(QWidget* target)
     });
 }
 
-void logFramesUntilStdinCloses(QWidget* target, std::function<int()> left, std::function<void()> stop)
+namespace {
+
+// Finds which columns of a picture a painted view shows, trying the left edges from the last one found
+// onwards, so that a frame costs a few row comparisons rather than a search of the whole picture.
+class ViewFinder {
+public:
+    explicit ViewFinder(QImage picture)
+        : FPicture(std::move(picture)), FCycle(scrollCycle(FPicture.width()))
+    {
+    }
+
+    // -1 when no left edge fits.
+    int find(const QImage& painted, QPoint at)
+    {
+        if (painted.depth() != 32 || at.x() + kWidth > painted.width()
+            || at.y() + kHeight > painted.height() || FPicture.height() < kHeight)
+            return -1;
+        for (int tried = 0; tried < FCycle; ++tried) {
+            const int left = (FLast + tried) % FCycle;
+            if (shows(painted, at, left))
+                return FLast = left;
+        }
+        return -1;
+    }
+
+private:
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 356;
+    // Rows through the marks and numbers at the top, the sky and the hills: together they tell every left
+    // edge of the sample picture apart, and most wrong ones fail on their first few pixels.
+    static constexpr int kRows[] = {5, 36, 120, 200, 250, 280, 350};
+
+    bool shows(const QImage& painted, QPoint at, int left) const
+    {
+        for (int row : kRows) {
+            const auto* seen = reinterpret_cast<const QRgb*>(painted.constScanLine(at.y() + row)) + at.x();
+            const auto* drawn = reinterpret_cast<const QRgb*>(FPicture.constScanLine(row)) + left;
+            for (int column = 0; column < kWidth; ++column)
+                if ((seen[column] ^ drawn[column]) & 0xffffff)
+                    return false;
+        }
+        return true;
+    }
+
+    const QImage FPicture;
+    const int FCycle;
+    int FLast = 0;
+};
+
+}  // namespace
+
+void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop)
 {
     // Painted on the GUI thread only; room for minutes of frames, so logging allocates nothing.
     auto frames = std::make_shared<std::vector<PaintedFrame>>();
     frames->reserve(1 << 18);
-    auto shownLeft = std::make_shared<int>(0);
-    new PaintWatch(
-        target, [frames, shownLeft](std::int64_t paintedNs) { frames->push_back({paintedNs, *shownLeft}); },
-        [shownLeft, left = std::move(left)] { *shownLeft = left(); });
+    auto finder = std::make_shared<ViewFinder>(std::move(picture).convertToFormat(QImage::Format_RGB32));
+    new PaintWatch(target, [target, frames, finder](std::int64_t paintedNs) {
+        // The raster backing store paints into an image: what the paint put there is what the screen gets.
+        const QPaintDevice* device = target->window()->backingStore()->paintDevice();
+        const int left = device && device->devType() == QInternal::Image
+            ? finder->find(*static_cast<const QImage*>(device), target->mapTo(target->window(), QPoint()))
+            : -1;
+        frames->push_back({paintedNs, left});
+    });
 
     auto* notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, target);
-    QObject::connect(notifier, &QSocketNotifier::activated, target, [notifier, frames, stop = std::move(stop)] {
-        char discard[256];
-        if (read(STDIN_FILENO, discard, sizeof discard) > 0)
-            return;
-        notifier->setEnabled(false);
-        stop();
-        for (const PaintedFrame& frame : *frames)
-            std::printf("%lld %d\n", static_cast<long long>(frame.paintedNs), frame.left);
-        std::fflush(stdout);
-        QCoreApplication::exit(0);
-    });
+    QObject::connect(notifier, &QSocketNotifier::activated, target,
+        [notifier, frames, stop = std::move(stop)] {
+            char discard[256];
+            if (read(STDIN_FILENO, discard, sizeof discard) > 0)
+                return;
+            notifier->setEnabled(false);
+            stop();
+            for (const PaintedFrame& frame : *frames)
+                std::printf("%lld %d\n", static_cast<long long>(frame.paintedNs), frame.left);
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
 }
 
 std::int64_t peakRssKiB()

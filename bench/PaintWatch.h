@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QObject>
 
 #include <cstdint>
@@ -33,10 +34,11 @@ private:
 // then ends the event loop.
 void reportFirstPaintAndExit(QWidget* target);
 
-// For paint probes: logs every paint of `target` with the left edge `left()` gives just before
-// it. When standard input reaches its end, which is how the parent says stop, calls `stop`, prints
-// the log, a "PAINTED_NS LEFT" line a frame, and ends the event loop.
-void logFramesUntilStdinCloses(QWidget* target, std::function<int()> left, std::function<void()> stop);
+// For paint probes: logs every paint of `target`, an 800 x 356 view onto `picture`, with the left edge of
+// the view it painted, read back from the window's backing store. When standard input reaches its end,
+// which is how the parent says stop, calls `stop`, prints the log, a "PAINTED_NS LEFT" line a frame, and
+// ends the event loop. LEFT is -1 for a paint that showed no view of the picture.
+void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop);
 
 // Peak resident set of this process so far (VmHWM), in KiB; 0 if unreadable.
 std::int64_t peakRssKiB();

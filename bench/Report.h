@@ -26,10 +26,13 @@ struct Plan {
     int idleSeconds;
     int paintSeconds;
     std::size_t ordinaryTicks;
+    std::size_t wakeTicks1ms;
+    std::size_t wakeTicks1000ms;
+    int kills;
 };
 
-inline constexpr Plan kFull{10'000, 10'000, 10'000, 5'000, 10, 5, 5, 10'000};
-inline constexpr Plan kQuick{2'000, 500, 2'000, 2'000, 3, 2, 2, 2'000};
+inline constexpr Plan kFull{10'000, 10'000, 10'000, 5'000, 10, 5, 5, 10'000, 5'000, 10, 20};
+inline constexpr Plan kQuick{2'000, 500, 2'000, 2'000, 3, 2, 2, 2'000, 1'000, 3, 5};
 
 inline constexpr int kWideWidth = 20'000;
 inline constexpr unsigned kPaintIntervals[] = {1, 10, 16};
@@ -49,7 +52,9 @@ struct Results {
     ScrollFigures scroll;
     StepCost step;
     std::int64_t bitmapBytes = 0;
-    StartupFigures app, qtMin, wide;
+    StartupFigures app, sameWindow, qtMin, wide;  // qtMin: an empty window
+    std::map<unsigned, WakeupFigures> wakeups;     // by period in ms
+    LatencySummary kill;                           // at a 1,000 ms period
     double stoppedPct = 0, mm10Pct = 0, std10Pct = 0;
     std::map<QString, PaintFigures> paint;          // by paintKey
     std::map<unsigned, PaintFigures> paintBaseline; // by interval

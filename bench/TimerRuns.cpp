@@ -5,7 +5,13 @@
 #include "TickLog.h"
 #include "TickLoop.h"
 
+#include "TimerService.h"
+
+#include <sys/resource.h>
+
 #include <chrono>
+#include <future>
+#include <random>
 #include <thread>
 
 namespace bench {
@@ -88,6 +94,71 @@ std::map<QString, TickFigures> analyseTimers(const std::map<QString, TickRecord>
 std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
 {
     return analyseTimers(recordTimers(periodMs, ticks, withStandardTimer), periodMs);
+}
+
+namespace {
+
+// One event of the timer service counting its thread's voluntary context switches, each a sleep it woke
+// from, between its first tick and the last one asked for.
+struct WakeupCount {
+    std::size_t ticksWanted = 0;
+    std::size_t ticks = 0;  // the event thread's alone until `done` is set
+    long firstSwitches = 0;
+    long lastSwitches = 0;
+    std::promise<void> done;
+
+    static void tick(TimerEventId, std::uint32_t, std::uintptr_t user, std::uintptr_t, std::uintptr_t)
+    {
+        auto& count = *reinterpret_cast<WakeupCount*>(user);
+        if (count.ticks > count.ticksWanted)
+            return;
+        rusage usage{};
+        getrusage(RUSAGE_THREAD, &usage);
+        (count.ticks == 0 ? count.firstSwitches : count.lastSwitches) = usage.ru_nvcsw;
+        if (count.ticks++ == count.ticksWanted)
+            count.done.set_value();
+    }
+};
+
+} // namespace
+
+std::map<unsigned, WakeupFigures> measureWakeups(const std::map<unsigned, std::size_t>& ticksByPeriodMs)
+{
+    std::map<unsigned, WakeupCount> counts;
+    std::map<unsigned, TimerEventId> events;
+    for (const auto& [periodMs, ticks] : ticksByPeriodMs) {
+        WakeupCount& count = counts[periodMs];
+        count.ticksWanted = ticks;
+        events[periodMs] = timeSetEvent(periodMs, 1, &WakeupCount::tick, reinterpret_cast<std::uintptr_t>(&count),
+                                        TIME_PERIODIC);
+    }
+    std::map<unsigned, WakeupFigures> figures;
+    for (auto& [periodMs, count] : counts) {
+        const auto limit = std::chrono::milliseconds(3 * (count.ticksWanted + 1) * periodMs + 10'000);
+        const bool finished = events[periodMs] != 0 && count.done.get_future().wait_for(limit) == std::future_status::ready;
+        timeKillEvent(events[periodMs]);
+        if (finished)
+            figures[periodMs] = {count.ticksWanted, count.lastSwitches - count.firstSwitches};
+    }
+    return figures;
+}
+
+LatencySummary measureKill(unsigned periodMs, int kills)
+{
+    const auto nothing = [](TimerEventId, std::uint32_t, std::uintptr_t, std::uintptr_t, std::uintptr_t) {};
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<std::int64_t> moment(0, std::int64_t(periodMs) * 1'000'000 - 1);
+    std::vector<std::int64_t> killNs;
+    for (int kill = 0; kill < kills; ++kill) {
+        const TimerEventId id = timeSetEvent(periodMs, 1, nothing, 0, TIME_PERIODIC);
+        if (id == 0)
+            continue;
+        std::this_thread::sleep_for(std::chrono::nanoseconds(moment(random)));
+        const std::int64_t start = monotonicNs();
+        timeKillEvent(id);
+        killNs.push_back(monotonicNs() - start);
+    }
+    return summarize(killNs);
 }
 
 } // namespace bench

@@ -51,6 +51,8 @@ Results measureAll(const Plan& plan, const QString& dir, const QString& wideDir,
     r.mm10 = at10["mmtimer"];
     r.base10 = at10["baseline"];
     r.std10 = at10["stdtimer"];
+    r.wakeups = bench::measureWakeups({{1, plan.wakeTicks1ms}, {1000, plan.wakeTicks1000ms}});
+    r.kill = bench::measureKill(1000, plan.kills);
 
     QDir::setCurrent(dir); // the window loads BG.bmp from the current directory
     Application->CreateForm(Form1);
@@ -62,13 +64,16 @@ Results measureAll(const Plan& plan, const QString& dir, const QString& wideDir,
 
     const QString bin = QCoreApplication::applicationDirPath();
     const QString appProbe = bin + QStringLiteral("/scroll_app_probe");
+    const QString qtWindow = bin + QStringLiteral("/scroll_qt_window");
     const auto startup = bench::measureStartup({{appProbe, {QStringLiteral("startup")}, dir},
-                                                {bin + QStringLiteral("/scroll_qt_minimal"), {}, dir},
+                                                {qtWindow, {}, dir},
+                                                {qtWindow, {QStringLiteral("empty")}, dir},
                                                 {appProbe, {QStringLiteral("startup")}, wideDir}},
                                                plan.startupRuns);
     r.app = startup[0];
-    r.qtMin = startup[1];
-    r.wide = startup[2];
+    r.sameWindow = startup[1];
+    r.qtMin = startup[2];
+    r.wide = startup[3];
     r.stoppedPct = bench::measureIdleCpuPct(appProbe, dir, QStringLiteral("stopped"), plan.idleSeconds);
     r.mm10Pct = bench::measureIdleCpuPct(appProbe, dir, QStringLiteral("mm"), plan.idleSeconds);
     r.std10Pct = bench::measureIdleCpuPct(appProbe, dir, QStringLiteral("std"), plan.idleSeconds);
