@@ -22,9 +22,7 @@ else
     weston_start "$work/runtime"
 fi
 cd "$work"
-# Mesa's EGL unloads the driver that allocated what it keeps: only a full stack shows who allocated it.
-# The list of suppressions used would count as output below.
-[[ -z ${ASAN_OPTIONS:-} ]] || export ASAN_OPTIONS=$ASAN_OPTIONS:fast_unwind_on_malloc=0
+# The list of leak suppressions used would count as output below.
 [[ -z ${LSAN_OPTIONS:-} ]] || export LSAN_OPTIONS=$LSAN_OPTIONS:print_suppressions=0
 env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client "$program" 2>"$work/protocol.log" &
 pid=$!
