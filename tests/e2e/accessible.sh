@@ -14,6 +14,8 @@ end_buses() {
 }
 trap end_buses EXIT
 
+# A desktop session's accessibility bus would take the place of ours.
+unset AT_SPI_BUS_ADDRESS
 eval "$(dbus-launch --sh-syntax)"
 /usr/libexec/at-spi-bus-launcher --launch-immediately &
 launcher=$!
