@@ -3,9 +3,12 @@
 set(CPACK_PACKAGE_NAME scrolltest)
 set(CPACK_PACKAGE_CONTACT "scrolltest developers <scrolltest@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Scrolls a picture under a standard or a precision timer")
-set(CPACK_PACKAGE_DESCRIPTION "A small desktop test program: a window shows an 800 x 356 pixel view onto a
-wider picture, BG.bmp, and moves it one pixel on every tick of a standard or a precision timer.
-The menu entry starts it on a sample picture.")
+# The extended description: lines of at most 80 columns, as Debian's tools show them.
+set(CPACK_PACKAGE_DESCRIPTION "A small desktop test program: its window shows an 800 x 356 pixel view
+onto a wider picture, BG.bmp, and moves it one pixel on every tick of the
+window toolkit's standard timer or of a precision timer, so that how smoothly
+the picture moves shows how regularly the timer ticks. The menu entry starts
+it on a sample picture.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -11,6 +11,8 @@ packages=(
     xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation2
     # real desktops: a window manager, a Wayland compositor and Qt's Wayland platform; packaging
     openbox weston qt6-wayland desktop-file-utils dpkg-dev
+    # a screen reader's view (AT-SPI); what distributions and software centres check of the package
+    at-spi2-core python3-pyatspi dbus-x11 lintian appstream
     # sanitizer builds and fuzzing
     clang libclang-rt-14-dev
 )

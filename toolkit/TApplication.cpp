@@ -1,5 +1,7 @@
 #include "TApplication.h"
 
+#include "Accessible.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QMessageBox>
@@ -37,6 +39,7 @@ void TApplication::Initialize()
     qunsetenv("QT_SCALE_FACTOR");
     qunsetenv("QT_SCREEN_SCALE_FACTORS");
     FQt = std::make_unique<QApplication>(FArgc, FArgv);
+    InstallAccessibleFactory();
 
     // Where the design's face is missing, one with its character widths keeps each caption inside its control.
     QFont font;
