@@ -2,11 +2,9 @@
 
 #include <pthread.h>
 #include <sched.h>
-#include <time.h>
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -20,10 +18,6 @@ namespace {
 
 constexpr TimerCaps kCaps{1, 1'000'000};
 
-// Longest time a kill from another thread waits for a sleeping event thread to
-// notice it; long periods are slept in slices of this length.
-constexpr nanoseconds kStopPoll = milliseconds(5);
-
 // How far behind an event may fall and still fire the ticks it owes, back to back.
 constexpr nanoseconds kCatchUp = milliseconds(10);
 
@@ -32,36 +26,35 @@ bool InRange(std::uint32_t ms)
     return ms >= kCaps.wPeriodMin && ms <= kCaps.wPeriodMax;
 }
 
+// The steady clock is CLOCK_MONOTONIC here, and a wait until one of its times is a wait
+// on that clock, which ends on the deadline itself.
+using Clock = std::chrono::steady_clock;
+
 nanoseconds MonotonicNow()
 {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::chrono::seconds(now.tv_sec) + nanoseconds(now.tv_nsec);
-}
-
-// False only when the kernel refuses the deadline; a signal merely resumes the sleep.
-bool SleepUntil(nanoseconds deadline)
-{
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(deadline);
-    const timespec until{static_cast<time_t>(seconds.count()),
-                         static_cast<long>((deadline - seconds).count())};
-    int rc = 0;
-    do {
-        rc = clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
-    } while (rc == EINTR);
-    return rc == 0;
+    return Clock::now().time_since_epoch();
 }
 
 // One periodic event, shared by the registry and its own thread. Only `stopping`
-// changes once the thread runs; a killer sets it, the thread reads it.
+// changes once the thread runs: a killer sets it under `mutex` and wakes the thread.
 struct Event {
     TimerEventId id = 0;
     TimerCallback callback = nullptr;
     std::uintptr_t user = 0;
     nanoseconds period{};
-    std::atomic<bool> stopping{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool stopping = false;
     std::thread thread;
 };
+
+// Sleeps in one wait until `deadline` or a kill, whichever comes first; true on a kill.
+// A signal or a spurious wake-up before the deadline resumes the wait.
+bool SleepUntilKilled(Event& event, nanoseconds deadline)
+{
+    std::unique_lock lock(event.mutex);
+    return event.wake.wait_until(lock, Clock::time_point(deadline), [&] { return event.stopping; });
+}
 
 // Body of an event's thread. It shares ownership of the event, so a self-killed
 // event detached from its killer still has its state until this returns.
@@ -69,12 +62,7 @@ void RunEvent(std::shared_ptr<Event> event, nanoseconds firstDeadline)
 {
     static_cast<void>(RaiseTimerThreadPriority());  // where refused, ordinary priority serves
     nanoseconds deadline = firstDeadline;
-    while (!event->stopping.load()) {
-        const nanoseconds wake = std::min(deadline, MonotonicNow() + kStopPoll);
-        if (!SleepUntil(wake))
-            break;  // ticking on would spin
-        if (wake < deadline || event->stopping.load())
-            continue;
+    while (!SleepUntilKilled(*event, deadline)) {
         event->callback(event->id, 0, event->user, 0, 0);
         deadline = NextDeadline(deadline, event->period, MonotonicNow());
     }
@@ -84,7 +72,11 @@ void RunEvent(std::shared_ptr<Event> event, nanoseconds firstDeadline)
 // (a callback killing its own event), which then ends as soon as the callback returns.
 void Stop(Event& event)
 {
-    event.stopping.store(true);
+    {
+        std::lock_guard lock(event.mutex);
+        event.stopping = true;
+    }
+    event.wake.notify_one();
     if (event.thread.get_id() == std::this_thread::get_id())
         event.thread.detach();
     else

@@ -3,6 +3,7 @@
 #include "Eventually.h"
 
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,4 +32,16 @@ inline std::vector<std::string> ThreadsSince(const std::set<std::string>& before
 inline bool NoThreadLeftSince(const std::set<std::string>& before)
 {
     return Eventually([&] { return ThreadsSince(before).empty(); });
+}
+
+// A field of a thread's status as the kernel reports it ("State", "voluntary_ctxt_switches"), without
+// its name; empty once the thread has gone.
+inline std::string ThreadStatus(const std::string& thread, const std::string& field)
+{
+    std::ifstream status("/proc/self/task/" + thread + "/status");
+    const std::string prefix = field + ":\t";
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with(prefix))
+            return line.substr(prefix.size());
+    return {};
 }

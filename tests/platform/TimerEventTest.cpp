@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <memory>
 #include <set>
@@ -22,10 +24,21 @@ std::set<std::string> ThreadsBefore()
     return ListedThreads();
 }
 
+// Times the calling thread has given up the processor to wait: each sleep to a deadline is one.
+long WaitsOfThisThread()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
 struct Ticks {
     std::atomic<int> count{0};
     std::atomic<TimerEventId> seenId{0};
     std::atomic<int> oddArguments{0};
+    // The event thread's waits at its first and at its latest tick.
+    std::atomic<long> waitsAtFirst{0};
+    std::atomic<long> waitsAtLatest{0};
 };
 
 void CountTick(TimerEventId id, std::uint32_t message, std::uintptr_t user, std::uintptr_t reserved1,
@@ -35,17 +48,21 @@ void CountTick(TimerEventId id, std::uint32_t message, std::uintptr_t user, std:
     ticks->seenId.store(id);
     if (message != 0 || reserved1 != 0 || reserved2 != 0)
         ++ticks->oddArguments;
+    const long waits = WaitsOfThisThread();
+    if (ticks->count == 0)
+        ticks->waitsAtFirst = waits;
+    ticks->waitsAtLatest = waits;
     ++ticks->count;
 }
 
-TEST(TimerEvents, PeriodicTicksKeepToTheSchedule)
+TEST(TimerEvents, PeriodicTicksKeepToTheScheduleWakingOncePerTick)
 {
     struct Row {
         std::string name;
         std::uint32_t period;
         int target;
     };
-    const Row rows[] = {{"1 ms", 1, 300}, {"10 ms", 10, 60}};
+    const Row rows[] = {{"1 ms", 1, 300}, {"10 ms", 10, 60}, {"150 ms", 150, 5}};
     for (const Row& row : rows) {
         Ticks ticks;
         const auto start = std::chrono::steady_clock::now();
@@ -62,6 +79,44 @@ TEST(TimerEvents, PeriodicTicksKeepToTheSchedule)
         EXPECT_LE(ticks.count, deadlinesPassed) << row.name << " after " << elapsed / 1us << " us";
         EXPECT_EQ(id, ticks.seenId) << row.name;
         EXPECT_EQ(0, ticks.oddArguments) << row.name;
+        // Pins the fault of a thread that woke every few milliseconds to look for a kill.
+        const int intervals = ticks.count - 1;
+        EXPECT_LE(ticks.waitsAtLatest - ticks.waitsAtFirst, intervals + intervals / 10 + 2)
+            << row.name << " over " << intervals << " intervals";
+    }
+}
+
+// A kill must not wait for, nor the sleeping thread wake before, a deadline far ahead.
+TEST(TimerEvents, KillWakesAThreadAsleepForALongPeriodAtOnce)
+{
+    struct Row {
+        std::string name;
+        std::uint32_t period;
+    };
+    const Row rows[] = {{"a minute", 60'000}, {"the longest period", 1'000'000}};
+    for (const Row& row : rows) {
+        const std::set<std::string> threadsBefore = ThreadsBefore();
+        Ticks ticks;
+        const TimerEventId id = timeSetEvent(row.period, 1, CountTick, reinterpret_cast<std::uintptr_t>(&ticks),
+                                             TIME_PERIODIC);
+        ASSERT_NE(0u, id) << row.name;
+        std::string thread;
+        ASSERT_TRUE(Eventually([&] {
+            const std::vector<std::string> started = ThreadsSince(threadsBefore);
+            thread = started.empty() ? std::string() : started.front();
+            return !thread.empty() && ThreadStatus(thread, "State").starts_with("S");
+        })) << row.name;
+        const long waitsAsleep = std::stol(ThreadStatus(thread, "voluntary_ctxt_switches"));
+        std::this_thread::sleep_for(200ms);
+        const long waitsLater = std::stol(ThreadStatus(thread, "voluntary_ctxt_switches"));
+        EXPECT_LE(waitsLater - waitsAsleep, 1) << row.name << ": woke while nothing was due";
+
+        const auto killStart = std::chrono::steady_clock::now();
+        EXPECT_EQ(TIMERR_NOERROR, timeKillEvent(id)) << row.name;
+        const auto killTook = std::chrono::steady_clock::now() - killStart;
+        EXPECT_LT(killTook, 1s) << row.name << ": the kill took " << killTook / 1ms << " ms";
+        EXPECT_EQ(0, ticks.count) << row.name;
+        EXPECT_TRUE(NoThreadLeftSince(threadsBefore)) << row.name;
     }
 }
 
