@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs an end-to-end script as an ordinary user, whom the system refuses real-time priority for the timer
 # threads: the current user, or under root the user nobody, on copies of the scripts and programs in a
-# scratch folder that user can read but not change (a build under /root is out of its reach), with a home,
-# a runtime folder and a TMPDIR of its own inside. Leaves nothing behind.
+# scratch folder that user can read but not change (a build under /root is out of its reach), with a home
+# and a TMPDIR of its own inside. Leaves nothing behind.
 # Usage: as_user.sh SCRIPT PROGRAM...
 set -euo pipefail
 # Refused even where the limits would grant an ordinary user real-time priority.
@@ -30,9 +30,9 @@ fi
 chmod -R a+rX "$copy"
 # Made as root's X server makes it, or the first server to start, nobody's, would own it.
 [[ -d /tmp/.X11-unix ]] || install -d -m 1777 /tmp/.X11-unix
-# What Qt, fontconfig and the scripts keep per user, private to nobody as a login would make it.
-install -d -m 700 -o nobody -g nogroup "$copy/home" "$copy/runtime" "$copy/tmp"
+# What fontconfig and the scripts keep per user, private to nobody as a login would make them.
+install -d -m 700 -o nobody -g nogroup "$copy/home" "$copy/tmp"
 cd "$copy"
 setpriv --reuid=nobody --regid=nogroup --clear-groups \
-    env HOME="$copy/home" XDG_RUNTIME_DIR="$copy/runtime" TMPDIR="$copy/tmp" \
+    env HOME="$copy/home" TMPDIR="$copy/tmp" \
     bash "$copy/tests/e2e/${1##*/}" "${programs[@]}"
