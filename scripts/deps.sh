@@ -4,13 +4,17 @@
 set -euo pipefail
 
 packages=(
+    # building: the compiler, CMake, Qt 6 and its tools, GoogleTest, Xlib for the test helper xclose
     build-essential cmake
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libgtest-dev googletest
     libx11-dev
+    # end-to-end tests: a private X server, the tools that drive and read it, the fonts the window shows
     xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation2
-    # real desktops: a window manager, a Wayland compositor and Qt's Wayland platform; packaging
-    openbox weston qt6-wayland desktop-file-utils dpkg-dev
+    # real desktops: a window manager, a Wayland compositor and Qt's Wayland platform
+    openbox weston qt6-wayland
+    # packaging: the menu entry's check, and CPack's DEB generator with dpkg-shlibdeps
+    desktop-file-utils dpkg-dev file
     # sanitizer builds and fuzzing
     clang libclang-rt-14-dev
 )
