@@ -19,10 +19,11 @@ packages=(
     clang libclang-rt-14-dev
 )
 
+# One query for them all, "NAME STATUS" a line: it runs before every stage.
+installed=$'\n'$(dpkg-query -W -f='${Package} ${Status}\n' "${packages[@]}" 2>/dev/null || true)$'\n'
 missing=()
 for package in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
-    [[ $status == "install ok installed" ]] || missing+=("$package")
+    [[ $installed == *$'\n'"$package install ok installed"$'\n'* ]] || missing+=("$package")
 done
 ((${#missing[@]} == 0)) && exit 0
 
