@@ -11,12 +11,12 @@ packages=(
     libx11-dev
     # end-to-end tests: a private X server, the tools that drive and read it, the fonts the window shows
     xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core fonts-liberation2
-    # real desktops: a window manager, a Wayland compositor and Qt's Wayland platform
-    openbox weston qt6-wayland
-    # packaging: the menu entry's check, and CPack's DEB generator with dpkg-shlibdeps
-    desktop-file-utils dpkg-dev file
+    # real desktops: a window manager, a Wayland compositor and Qt's Wayland platform; packaging
+    openbox weston qt6-wayland desktop-file-utils dpkg-dev
     # sanitizer builds and fuzzing
     clang libclang-rt-14-dev
+    # CPack's DEB generator tells programs from other files with it (a minimal system lacks it)
+    file
 )
 
 # One query for them all, "NAME STATUS" a line: it runs before every stage.
