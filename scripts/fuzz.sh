@@ -2,13 +2,15 @@
 # Builds the picture fuzzer (clang, address and undefined-behaviour sanitizers) in build-fuzz/, seeds
 # it with the BMP corpus and runs it for a bounded time. Exits non-zero on any finding; each input that
 # fails is kept as base64 in tests/fuzz/regressions/, which the picture tests replay.
-# Usage: scripts/fuzz.sh [seconds]    (default 60; needs what scripts/deps.sh installs)
+# Usage: scripts/fuzz.sh [seconds]    (default 60)
 set -euo pipefail
 
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
 run="$build/fuzz-run"
+
+bash "$root/scripts/deps.sh"
 
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DSCROLL_SANITIZE=address,undefined -DSCROLL_FUZZ=ON

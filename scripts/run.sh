@@ -6,6 +6,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
+source scripts/xvfb.sh
+pid= runtime=
+cleanup() {
+    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
+    xvfb_stop
+    [[ -z $runtime ]] || rm -rf "$runtime"
+}
+trap cleanup EXIT
+# Every Qt program warns without the runtime folder a login makes, which root's shell on a bare machine
+# lacks: then this run, the build's makebg included, gets a private one.
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
+    runtime=$(mktemp -d)
+    export XDG_RUNTIME_DIR=$runtime
+fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
 cmake --build build -j2 --target scrolltest sample_picture xclose
 mkdir -p run
@@ -17,14 +31,6 @@ if [[ -n ${DISPLAY:-} ]]; then
     echo "scrolltest exit code: $code"
     exit "$code"
 fi
-
-source scripts/xvfb.sh
-pid=
-cleanup() {
-    if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
-    xvfb_stop
-}
-trap cleanup EXIT
 
 xvfb_start
 (cd run && exec ../build/app/scrolltest) &

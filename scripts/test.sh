@@ -72,6 +72,9 @@ if (($# > 0)); then
             exit 2
         fi
     done
+    # Any stage needs the packages: on a fresh machine they are installed first, and it costs a second when
+    # they are there.
+    [[ " $* " == *" deps "* ]] || set -- deps "$@"
     STAGES=("$@")
 fi
 

@@ -1,8 +1,11 @@
-# Sourced by the end-to-end scripts: the private X server helpers, a scratch folder $work, the program's
-# $pid once started, and cleanup of all three on any exit.
+# Sourced by the end-to-end scripts: the private X server helpers, a scratch folder $work with the session's
+# runtime folder, the program's $pid once started, and cleanup of all three on any exit.
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
 
 work=$(mktemp -d)
+# As a login gives it; without one Qt warns and falls back to a folder shared by every run of the user.
+install -d -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 pid=
 cleanup() {
     if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi

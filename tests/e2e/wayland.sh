@@ -4,8 +4,8 @@
 # unless the decoration would leave less than 818 x 412 inside), the compositor's own screenshot shows the
 # picture's first frame, the program keeps running and prints nothing but the protocol (no warning, e.g.
 # about placing its window). Without a screen weston has no input device; with "click" it runs in a window
-# on Xvfb, whose pointer clicks START and STOP (the view moves) and the decoration's close button (exit
-# code 0). A screenshot of the screen is left in the folder the test started in.
+# on Xvfb, whose pointer clicks START (the view moves), STOP (the view stands still) and the decoration's
+# close button (exit code 0). A screenshot of the screen is left in the folder the test started in.
 # Usage: wayland.sh SCROLLTEST MAKEBG VIEWLEFT [click]
 set -euo pipefail
 program=$(realpath "$1") makebg=$(realpath "$2") viewleft=$(realpath "$3") click=${4:-}
@@ -60,14 +60,38 @@ echo "client ${width}x$height at $left,$top of a ${outer_width}x$outer_height bu
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "the program ended"
 if [[ -n $click ]]; then
-    # START and STOP (Button1 at 8,368 of the client area, 89 x 33).
-    weston_click $((view_x + 44)) $((view_y + 376))
-    sleep 1.5
-    weston_click $((view_x + 44)) $((view_y + 376))
-    sleep 0.5
-    weston_screenshot "$work/run.png" || fail "no screenshot after START"
-    moved=$("$viewleft" "$work/BG.bmp" "$work/run.png" "$view_x" "$view_y") || fail "the view is not a frame of BG.bmp"
-    ((moved > 0)) || fail "START did not scroll the view"
+    # START and STOP are one button (Button1 at 8,368 of the client area, 89 x 33). Under load the nested
+    # compositor has lost a click: one that shows no effect within 10 s is tried once more.
+    button() { weston_click $((view_x + 44)) $((view_y + 376)); }
+    # shown NAME: the left edge of the view in a screenshot of the screen.
+    shown() {
+        weston_screenshot "$work/$1.png" || fail "no screenshot ($1)"
+        "$viewleft" "$work/BG.bmp" "$work/$1.png" "$view_x" "$view_y" || fail "$1: the view is not a frame of BG.bmp"
+    }
+    started=
+    for ((tries = 0; tries < 2 && !started; tries++)); do
+        button
+        for ((waits = 0; waits < 10; waits++)); do
+            sleep 1
+            moved=$(shown started)
+            ((moved == 0)) || { started=1; break; }
+        done
+        [[ -n $started ]] || echo "the view still at 0 10 s after a click on START"
+    done
+    [[ -n $started ]] || fail "START did not scroll the view"
+    # Stopped: the view stands still for a second.
+    stopped=
+    for ((tries = 0; tries < 2 && !stopped; tries++)); do
+        button
+        for ((waits = 0; waits < 10; waits++)); do
+            sleep 1
+            still=$(shown stopped)
+            ((still == moved)) && { stopped=1; break; }
+            moved=$still
+        done
+        [[ -n $stopped ]] || echo "the view still moving 10 s after a click on STOP"
+    done
+    [[ -n $stopped ]] || fail "STOP did not stop the view (it shows $moved)"
     echo "START and STOP moved the view to $moved"
     # Qt's decoration: an 18-pixel close button in the middle of the title bar, flush with the client's right.
     # Under load the nested compositor once lost this click; a second one costs nothing.

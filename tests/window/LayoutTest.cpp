@@ -147,6 +147,12 @@ protected:
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QCoreApplication::processEvents();
     }
+    // The window read BG.bmp as it was made and needs the folder no more.
+    static void TearDownTestSuite()
+    {
+        delete Folder;
+        Folder = nullptr;
+    }
 
     static inline QTemporaryDir* Folder = nullptr;
 };
