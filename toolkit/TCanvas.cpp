@@ -83,10 +83,20 @@ void TCanvas::SetPicture(QImage Picture)
 
 void TCanvas::Paint(QPainter& Painter) const
 {
-    if (!FPending || FPending->Dest != FImage.rect())
-        Painter.drawImage(0, 0, FImage);
-    if (FPending)
-        Draw(Painter, *FPending, FBackground);
+    // Handles of the pictures taken under the lock are drawn outside it, so that a tick never waits for a
+    // paint: pictures written meanwhile detach from them.
+    QImage picture;
+    std::optional<TPendingCopy> pending;
+    {
+        std::lock_guard<TPictureLock> lock(FLock);
+        pending = FPending;
+        if (!pending || pending->Dest != FImage.rect())
+            picture = FImage;
+    }
+    if (!picture.isNull())
+        Painter.drawImage(0, 0, picture);
+    if (pending)
+        Draw(Painter, *pending, FBackground);
 }
 
 void TCanvas::Settle()

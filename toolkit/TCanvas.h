@@ -47,7 +47,7 @@ private:
     // Gives the picture Size, keeping what is drawn and filling new room with the background.
     void Fit(QSize Size);
     void SetPicture(QImage Picture);
-    // Draws the picture at the painter's origin. The caller holds FLock.
+    // Draws the picture at the painter's origin.
     void Paint(QPainter& Painter) const;
     // Makes the pending copy in the picture, before anything reads its pixels. The caller holds FLock.
     void Settle();

@@ -22,6 +22,5 @@ void TImage::paintEvent(QPaintEvent* /*event*/)
 {
     FCanvas.Fit(size());
     QPainter painter(this);
-    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
     FCanvas.Paint(painter);
 }
