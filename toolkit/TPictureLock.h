@@ -3,8 +3,8 @@
 #include <pthread.h>
 
 // Guards a picture that the precision timer's real-time thread draws on while the window's thread
-// paints it. A waiter lends its priority to the holder, so a paint preempted by ordinary work cannot
-// hold up a tick for longer than the paint itself takes.
+// paints or resizes it. A waiter lends its priority to the holder, so a holder preempted by ordinary work
+// cannot hold up a tick for longer than its own brief work takes.
 class TPictureLock {
 public:
     TPictureLock();
