@@ -138,4 +138,8 @@ struct PaintFigures {
 PaintFigures measurePaint(const QString& program, const QStringList& arguments, const QString& directory,
                           qint64 xserverPid, unsigned intervalMs, int seconds);
 
+// Of runs of one program, the one with the median CPU time, itself and the X server together; unmeasured
+// runs are left out.
+PaintFigures medianRun(std::vector<PaintFigures> runs);
+
 } // namespace bench

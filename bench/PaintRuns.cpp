@@ -1,12 +1,11 @@
 #include "Measure.h"
 #include "TickLog.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
 #include <QProcessEnvironment>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,18 +21,21 @@ namespace {
 
 constexpr int kPhases = 8;
 
-// Seconds of CPU time, user and system, all threads, of process `pid` so far; negative if gone.
+// Seconds of CPU time of process `pid` so far, all its threads; negative if gone. The scheduler's own
+// count, in nanoseconds: the clock ticks of /proc/PID/stat are too coarse for a few per cent over seconds.
 double cpuSeconds(qint64 pid)
 {
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    const QStringList threads = tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    if (threads.isEmpty())
         return -1;
-    // The name in parentheses may hold spaces; utime and stime are the 12th and 13th fields after it.
-    const QByteArray line = stat.readAll();
-    const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-    if (fields.size() < 13)
-        return -1;
-    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+    double seconds = 0;
+    for (const QString& thread : threads) {
+        QFile schedstat(tasks.filePath(thread + QStringLiteral("/schedstat")));
+        if (schedstat.open(QIODevice::ReadOnly))
+            seconds += double(schedstat.readAll().split(' ').value(0).toLongLong()) / 1e9;
+    }
+    return seconds;
 }
 
 QHash<QByteArray, std::int64_t> fieldsOf(const QByteArray& line)
@@ -133,6 +135,15 @@ PaintFigures measurePaint(const QString& program, const QStringList& arguments, 
     figures.cpuPct = 100 * (cpu1 - cpu0) / wall;
     figures.xserverCpuPct = 100 * (x1 - x0) / wall;
     return figures;
+}
+
+PaintFigures medianRun(std::vector<PaintFigures> runs)
+{
+    std::erase_if(runs, [](const PaintFigures& f) { return !f.measured; });
+    if (runs.empty())
+        return {};
+    std::ranges::sort(runs, {}, [](const PaintFigures& f) { return f.cpuPct + f.xserverCpuPct; });
+    return std::move(runs[(runs.size() - 1) / 2]);
 }
 
 } // namespace bench

@@ -64,14 +64,14 @@ void printPaintRow(const QString& label, const PaintFigures& f)
 void printPaint(const Results& r, const Plan& plan)
 {
     std::printf("\nWhat the viewer sees, under Xvfb (refresh %.0f Hz as the programs saw it), over %d s of "
-                "scrolling. Frames: painted per second.\nAdvance: pixels the view moved from one refresh to the "
-                "next on a screen showing the latest frame painted at each\nrefresh: ideal (refresh period / "
-                "interval), mean, standard deviation, share of refreshes repeating a picture. CPU:\n%% of one core "
-                "of the program and of the X server. Baseline: a real-time thread on absolute deadlines advancing "
-                "a\nposition, and a widget painting the view there straight from the picture, at most once per "
-                "refresh. Screen: of 8 refreshing at "
-                "spread phases, the one\nwith the median share of repeats.\n",
-                r.paintBaseline.at(16).refreshHz, plan.paintSeconds);
+                "scrolling; of %d runs taking turns, each program's\nwith the median CPU time. Frames: painted per "
+                "second. Advance: pixels the view moved from one refresh to the next on a\nscreen showing the latest "
+                "frame painted at each refresh: ideal (refresh period / interval), mean, standard deviation,\nshare "
+                "of refreshes repeating a picture. CPU: %% of one core of the program and of the X server. Baseline: "
+                "a real-time\nthread on absolute deadlines advancing a position, and a widget painting the view there "
+                "straight from the picture,\nat most once per refresh. Screen: of 8 refreshing at spread phases, the "
+                "one with the median share of repeats.\n",
+                r.paintBaseline.at(16).refreshHz, plan.paintSeconds, plan.paintRounds);
     std::printf("  %-26s %8s %8s %8s %6s %8s %10s %10s\n", "program", "frames/s", "ideal px", "mean px", "sd px",
                 "repeat %", "CPU prog %", "CPU X %");
     for (unsigned ms : kPaintIntervals) {
@@ -110,7 +110,8 @@ QJsonObject paintJson(const Results& r, const Plan& plan)
                             {"advance_sd_px", f.advance.sdPx},
                             {"repeat_share", f.advance.repeatShare},
                             {"ideal_px", f.idealPx},
-                            {"seconds", plan.paintSeconds}};
+                            {"seconds", plan.paintSeconds},
+                            {"rounds", plan.paintRounds}};
             if (base.measured) {
                 row.insert("baseline_cpu_pct", base.cpuPct);
                 row.insert("baseline_xserver_cpu_pct", base.xserverCpuPct);
