@@ -15,6 +15,8 @@ packages=(
     at-spi2-core python3-pyatspi dbus-x11 lintian appstream
     # sanitizer builds and fuzzing
     clang libclang-rt-14-dev
+    # the precision timer built for Windows, and its tests run under wine
+    g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

@@ -1,0 +1,28 @@
+#pragma once
+
+// The system services the precision timer stands on: the timer service and the message box, under the
+// system's own names. Built for Windows they are the system's; elsewhere they are this folder's stand-in
+// (TimerService.h, MessageBox.h). Nothing else needs to know which.
+
+#ifdef _WIN32
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <mmsystem.h>
+
+using TimerResult = MMRESULT;
+using TimerEventId = UINT;
+using TimerCallback = LPTIMECALLBACK;
+using TimerCaps = TIMECAPS;
+
+#else
+
+#include "MessageBox.h"
+#include "TimerService.h"
+
+#endif
