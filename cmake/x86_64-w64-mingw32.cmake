@@ -16,6 +16,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The compiler's own runtime linked in, so that a program needs no DLL beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
-# Without a display, so that a program that opens a window fails rather than waits for a user.
+# Without a display, so that a program that opens a window fails rather than waits for a user; and without
+# wine's debugger, which would end a crashed program with exit code 0, or not at all.
 set(CMAKE_CROSSCOMPILING_EMULATOR
-  env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all /usr/lib/wine/wine64)
+  env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
+  /usr/lib/wine/wine64)
