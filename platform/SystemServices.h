@@ -1,8 +1,9 @@
 #pragma once
 
-// The system services the precision timer stands on: the timer service and the message box, under the
-// system's own names. Built for Windows they are the system's; elsewhere they are this folder's stand-in
-// (TimerService.h, MessageBox.h). Nothing else needs to know which.
+// The system services the precision timer stands on: the timer service and the message box, with the
+// system's names for their functions and constants, and ours (TimerCaps, ...) for their types. Built for
+// Windows they are the system's; elsewhere this folder's stand-in (TimerService.h, MessageBox.h). Nothing
+// else needs to know which.
 
 #ifdef _WIN32
 

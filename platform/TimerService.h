@@ -14,7 +14,7 @@ using TimerEventId = std::uint32_t;
 #define CALLBACK
 
 using TimerCallback = void(CALLBACK*)(TimerEventId id, std::uint32_t message, std::uintptr_t user,
-                               std::uintptr_t reserved1, std::uintptr_t reserved2);
+                                      std::uintptr_t reserved1, std::uintptr_t reserved2);
 
 struct TimerCaps {
     std::uint32_t wPeriodMin;
