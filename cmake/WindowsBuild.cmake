@@ -9,7 +9,7 @@ if(BUILD_TESTING)
   # Test programs are listed when the tests run, under wine, rather than while the build runs.
   set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
   # Wine makes its prefix at the first program it runs, which takes a while: here, beside the build.
-  set(prefix_made ${CMAKE_BINARY_DIR}/wine/system.reg)
+  set(prefix_made ${SCROLL_WINEPREFIX}/system.reg)
   add_custom_command(OUTPUT ${prefix_made} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init
     COMMENT "Making wine's prefix")
   add_custom_target(wine_prefix ALL DEPENDS ${prefix_made})

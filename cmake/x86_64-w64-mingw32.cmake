@@ -18,6 +18,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
 # Without a display, so that a program that opens a window fails rather than waits for a user; and without
 # wine's debugger, which would end a crashed program with exit code 0, or not at all.
+set(SCROLL_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR
-  env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${CMAKE_BINARY_DIR}/wine WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
+  env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${SCROLL_WINEPREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
   /usr/lib/wine/wine64)
