@@ -1,7 +1,5 @@
 #include "TMMTimer.h"
 
-#include "MessageBox.h"
-
 namespace {
 
 constexpr const char* kCapsFailed = "fails to return the timer device capabilities";
@@ -13,7 +11,7 @@ constexpr TimerCaps kFallbackCaps{1, 1'000'000};
 
 void ShowError(const char* text)
 {
-    MessageBoxA(text, "TMMTimer Error");
+    MessageBoxA(nullptr, text, "TMMTimer Error", MB_OK);
 }
 
 }  // namespace
@@ -45,8 +43,10 @@ void TMMTimer::SetEnabled(bool value)
     if (value) {
         if (FTimerID != 0)
             return;
-        FTimerID = timeSetEvent(FInterval, FResolution, &TimerProc,
-                                reinterpret_cast<std::uintptr_t>(this), TIME_PERIODIC);
+        // Synchronous kills, which the system's service makes only when asked: a stop or the
+        // destruction then waits for a tick in flight.
+        FTimerID = timeSetEvent(FInterval, FResolution, &TimerProc, reinterpret_cast<std::uintptr_t>(this),
+                                TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
         // Enabled only with a live event, so a caller that reads it to decide can start again.
         if (FTimerID == 0)
             ShowError(kEventFailed);
@@ -94,8 +94,8 @@ void TMMTimer::SetOnTimer(std::function<void()> handler)
     FOnTimer = std::move(handler);
 }
 
-void TMMTimer::TimerProc(TimerEventId, std::uint32_t, std::uintptr_t user, std::uintptr_t,
-                         std::uintptr_t)
+void CALLBACK TMMTimer::TimerProc(TimerEventId, std::uint32_t, std::uintptr_t user, std::uintptr_t,
+                                  std::uintptr_t)
 {
     const auto* timer = reinterpret_cast<const TMMTimer*>(user);
     if (timer->FOnTimer)

@@ -4,7 +4,7 @@
 // Its owner constructs, configures, starts, stops and destroys it on one thread;
 // the handler runs on the service's thread, which the owner must make safe.
 
-#include "TimerService.h"
+#include "SystemServices.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,8 +27,8 @@ public:
     void SetOnTimer(std::function<void()> handler);
 
 private:
-    static void TimerProc(TimerEventId timerId, std::uint32_t message, std::uintptr_t user,
-                          std::uintptr_t reserved1, std::uintptr_t reserved2);
+    static void CALLBACK TimerProc(TimerEventId timerId, std::uint32_t message, std::uintptr_t user,
+                                   std::uintptr_t reserved1, std::uintptr_t reserved2);
 
     std::uint32_t FTimerID = 0;
     bool FEnabled = false;

@@ -1,14 +1,22 @@
 #pragma once
 
 // Modal error box with a single OK button for code that has no window of its own.
-// Any thread may call it; it returns once the box is dismissed.
+// Any thread may call it; it returns once the box is dismissed. Callers include
+// SystemServices.h, which stands the system's own box in its place on Windows.
 
 #include <functional>
 #include <string_view>
 
-// With a QApplication the box shows on the application's thread; without one the
-// caption and text go to standard error.
-void MessageBoxA(const char* text, const char* caption);
+// The system's box takes an owner window and a type. Here there are no windows to own
+// a box, and the one type is a box with an OK button.
+using HWND = void*;
+inline constexpr unsigned MB_OK = 0;
+inline constexpr int IDOK = 1;
+
+// Returns IDOK once the box is dismissed; for any other type it shows nothing and
+// returns 0. With a QApplication the box shows on the application's thread; without
+// one the caption and text go to standard error.
+int MessageBoxA(HWND owner, const char* text, const char* caption, unsigned type);
 
 // Sends every later box to `hook` instead, so tests never block on a real box.
 // An empty function restores the real box.

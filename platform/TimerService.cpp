@@ -155,7 +155,8 @@ TimerResult timeEndPeriod(std::uint32_t period)
 TimerEventId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, TimerCallback callback,
                           std::uintptr_t user, std::uint32_t flags)
 {
-    if (!InRange(delay) || !InRange(resolution) || callback == nullptr || flags != TIME_PERIODIC)
+    if (!InRange(delay) || !InRange(resolution) || callback == nullptr ||
+        (flags & ~TIME_KILL_SYNCHRONOUS) != (TIME_PERIODIC | TIME_CALLBACK_FUNCTION))
         return 0;
     auto event = std::make_shared<Event>();
     event->callback = callback;

@@ -2,15 +2,19 @@
 
 // Periodic timer service: events that tick on threads of their own, plus the
 // period requests callers keep with it. Any thread may call these functions;
-// callbacks run on the event's own thread.
+// callbacks run on the event's own thread. Callers include SystemServices.h,
+// which stands the system's own service in its place on Windows.
 
 #include <chrono>
 #include <cstdint>
 
 using TimerResult = std::uint32_t;
 using TimerEventId = std::uint32_t;
-using TimerCallback = void (*)(TimerEventId id, std::uint32_t message, std::uintptr_t user,
-                               std::uintptr_t reserved1, std::uintptr_t reserved2);
+// The system's calling convention for callbacks; here there is only one.
+#define CALLBACK
+
+using TimerCallback = void(CALLBACK*)(TimerEventId id, std::uint32_t message, std::uintptr_t user,
+                                      std::uintptr_t reserved1, std::uintptr_t reserved2);
 
 struct TimerCaps {
     std::uint32_t wPeriodMin;
@@ -20,11 +24,15 @@ struct TimerCaps {
 inline constexpr TimerResult TIMERR_NOERROR = 0;
 inline constexpr TimerResult TIMERR_FAILED = 1;
 inline constexpr std::uint32_t TIME_PERIODIC = 1;
+inline constexpr std::uint32_t TIME_CALLBACK_FUNCTION = 0;
+// Every kill here waits for a callback in flight; the system's service does so only when asked with this.
+inline constexpr std::uint32_t TIME_KILL_SYNCHRONOUS = 0x100;
 
 TimerResult timeGetDevCaps(TimerCaps* caps, std::uint32_t size);
 TimerResult timeBeginPeriod(std::uint32_t period);
 TimerResult timeEndPeriod(std::uint32_t period);
-// Returns the new event's id, or 0 when nothing was created.
+// Periodic events only, with a function callback, TIME_KILL_SYNCHRONOUS or not. Returns the new event's
+// id, or 0 when nothing was created.
 TimerEventId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, TimerCallback callback,
                           std::uintptr_t user, std::uint32_t flags);
 // On success no callback of the event runs any more: a callback still running on

@@ -19,6 +19,8 @@ packages=(
     clang libclang-rt-14-dev
     # CPack's DEB generator tells programs from other files with it (a minimal system lacks it)
     file
+    # the precision timer built for Windows, and its tests run under wine
+    g++-mingw-w64-x86-64-posix wine64
 )
 
 # One query for them all, "NAME STATUS" a line: it runs before every stage.

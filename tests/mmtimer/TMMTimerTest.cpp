@@ -85,6 +85,8 @@ TEST_F(TMMTimerTest, SetResolutionClampsAndReplacesTheRequest)
     }
 }
 
+// Events are periodic with synchronous kills (flags 257, TIME_PERIODIC | TIME_KILL_SYNCHRONOUS): without the
+// latter the system's own service lets a kill return while the tick it stopped still runs.
 TEST_F(TMMTimerTest, SecondStartCreatesNothingAndIntervalWaitsForARestart)
 {
     TMMTimer timer;
@@ -94,12 +96,12 @@ TEST_F(TMMTimerTest, SecondStartCreatesNothingAndIntervalWaitsForARestart)
     timer.SetEnabled(true);
     EXPECT_EQ(true, timer.Enabled());
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&timer), Fake().user);
-    EXPECT_EQ((Calls{"timeSetEvent(1000, 5, 1)"}), Fake().calls);
+    EXPECT_EQ((Calls{"timeSetEvent(1000, 5, 257)"}), Fake().calls);
 
     timer.SetEnabled(false);
     EXPECT_EQ(false, timer.Enabled());
     timer.SetEnabled(true);
-    EXPECT_EQ((Calls{"timeSetEvent(1000, 5, 1)", "timeKillEvent(42)", "timeSetEvent(20, 5, 1)"}), Fake().calls);
+    EXPECT_EQ((Calls{"timeSetEvent(1000, 5, 257)", "timeKillEvent(42)", "timeSetEvent(20, 5, 257)"}), Fake().calls);
 }
 
 TEST_F(TMMTimerTest, StopWhenStoppedCallsNothing)
@@ -184,8 +186,8 @@ TEST_F(TMMTimerTest, FailedStartLeavesItStoppedSoTheNextStartTriesAgain)
     Fake().failing.clear();
     timer.SetEnabled(true);
     EXPECT_EQ(true, timer.Enabled());
-    EXPECT_EQ((Calls{"timeGetDevCaps(8)", "timeBeginPeriod(5)", "timeSetEvent(1000, 5, 1)",
-                     "timeSetEvent(1000, 5, 1)"}),
+    EXPECT_EQ((Calls{"timeGetDevCaps(8)", "timeBeginPeriod(5)", "timeSetEvent(1000, 5, 257)",
+                     "timeSetEvent(1000, 5, 257)"}),
               Fake().calls);
     EXPECT_EQ((Boxes{{kEventFailed, kCaption}}), boxes);
 }
@@ -204,7 +206,7 @@ TEST_F(TMMTimerTest, TickCallsOnlyTheHandler)
     Fake().Tick();
     Fake().Tick();
     EXPECT_EQ(2, ticks);
-    EXPECT_EQ((Calls{"timeKillEvent(42)", "timeSetEvent(1000, 5, 1)"}), Fake().calls);
+    EXPECT_EQ((Calls{"timeKillEvent(42)", "timeSetEvent(1000, 5, 257)"}), Fake().calls);
 }
 
 }  // namespace

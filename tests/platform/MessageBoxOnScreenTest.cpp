@@ -46,7 +46,7 @@ TEST(MessageBoxOnScreen, ShowsCaptionTextAndOneButtonUntilDismissed)
         // Quitting ends the box's own loop too, so a box nobody finds cannot hang the test.
         QTimer::singleShot(std::chrono::seconds(20), &app, &QApplication::quit);
         const auto call = [&] {
-            MessageBoxA("fails to create timer event", "TMMTimer Error");
+            MessageBoxA(nullptr, "fails to create timer event", "TMMTimer Error", MB_OK);
             returned = true;
             QMetaObject::invokeMethod(&app, &QApplication::quit, Qt::QueuedConnection);
         };

@@ -11,7 +11,9 @@ namespace {
 
 void Ignore(TimerEventId, std::uint32_t, std::uintptr_t, std::uintptr_t, std::uintptr_t) {}
 
-TEST(TimerServiceArguments, RefusedCallsReportFailureAndCreateNothing)
+// Calls that the system's service, or wine's, may take but the stand-in refuses: it serves what callers
+// need of it and nothing it would have to guess at. TimerServiceContractTest has the refusals of both.
+TEST(TimerServiceArguments, StandInRefusesWhatItDoesNotServeAndCreatesNothing)
 {
     struct Row {
         std::string name;
@@ -22,26 +24,20 @@ TEST(TimerServiceArguments, RefusedCallsReportFailureAndCreateNothing)
         return timeSetEvent(delay, resolution, callback, 0, flags) != 0;
     };
     const Row rows[] = {
-        {"caps into a null record", [] { return timeGetDevCaps(nullptr, sizeof(TimerCaps)) == TIMERR_NOERROR; }},
-        {"caps into a short record", [&] { return timeGetDevCaps(&caps, sizeof(TimerCaps) - 1) == TIMERR_NOERROR; }},
         {"caps into a long record", [&] { return timeGetDevCaps(&caps, sizeof(TimerCaps) + 1) == TIMERR_NOERROR; }},
-        {"begin of period 0", [] { return timeBeginPeriod(0) == TIMERR_NOERROR; }},
-        {"begin above the maximum", [] { return timeBeginPeriod(1'000'001) == TIMERR_NOERROR; }},
         {"end of a period never begun", [] { return timeEndPeriod(3) == TIMERR_NOERROR; }},
-        {"end of period 0", [] { return timeEndPeriod(0) == TIMERR_NOERROR; }},
         {"kill of id 0", [] { return timeKillEvent(0) == TIMERR_NOERROR; }},
-        {"kill of an id never issued", [] { return timeKillEvent(123'456) == TIMERR_NOERROR; }},
-        {"event with delay 0", [&] { return set(0, 1, Ignore, TIME_PERIODIC); }},
-        {"event with delay above the maximum", [&] { return set(1'000'001, 1, Ignore, TIME_PERIODIC); }},
         {"event with resolution 0", [&] { return set(10, 0, Ignore, TIME_PERIODIC); }},
         {"event with resolution above the maximum", [&] { return set(10, 1'000'001, Ignore, TIME_PERIODIC); }},
         {"event without callback", [&] { return set(10, 1, nullptr, TIME_PERIODIC); }},
         {"one-shot event", [&] { return set(10, 1, Ignore, 0); }},
+        {"one-shot event with synchronous kill", [&] { return set(10, 1, Ignore, TIME_KILL_SYNCHRONOUS); }},
         {"event with an unknown flag", [&] { return set(10, 1, Ignore, TIME_PERIODIC | 2); }},
+        {"event with an unknown flag and synchronous kill",
+         [&] { return set(10, 1, Ignore, TIME_PERIODIC | TIME_KILL_SYNCHRONOUS | 2); }},
     };
     for (const Row& row : rows)
         EXPECT_EQ(false, row.succeeds()) << row.name;
-    EXPECT_EQ(0, timePeriodRequests(0));
     EXPECT_EQ(0, timePeriodRequests(3));
     EXPECT_EQ(0, timeLiveEvents());
 }
