@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
