@@ -20,12 +20,20 @@
 #include <cstdint>
 #include <functional>
 #include <future>
+#include <ostream>
 #include <string>
 #include <thread>
 
 namespace {
 
 constexpr int Steps = 3000;
+
+// A top-level widget whose native window a test may destroy and make anew.
+class TopLevel : public QWidget {
+public:
+    using QWidget::create;
+    using QWidget::destroy;
+};
 
 // The window as the precision timer's thread sees it: a view onto a wider bitmap and a status label.
 class ThreadedUpdates : public testing::Test {
@@ -72,7 +80,7 @@ protected:
     }
 
     QTemporaryDir Folder;
-    QWidget Window;
+    TopLevel Window;
     TImage Image{&Window};
     TLabel Label{&Window};
     TBitmap Bitmap;
@@ -215,6 +223,60 @@ TEST_F(ThreadedUpdates, AHiddenWindowMakesNoFramesAndShowsTheLatestWhenBack)
         EXPECT_EQ(onScreen.pixel(x, 100), PatternPixel(x + 50, 100)) << "column " << x;
     EXPECT_EQ(TCoalescedUpdate::Queued(), 0);
 }
+
+struct Remake {
+    const char* Name;
+    std::function<void(TopLevel& Window)> Do;
+};
+
+void PrintTo(const Remake& Row, std::ostream* Out)
+{
+    *Out << Row.Name;
+}
+
+class NativeWindowMadeAnew : public ThreadedUpdates, public testing::WithParamInterface<Remake> {};
+
+// A native window made anew while a frame request stood: the request went to the one that was gone, and no
+// change reached the screen again.
+TEST_P(NativeWindowMadeAnew, TheNextChangesStillShow)
+{
+    Step(1);
+    DeliverAll();
+    // On the window's thread the frame is asked for at once, so the request stands while the window goes.
+    Step(2);
+    GetParam().Do(Window);
+    EXPECT_TRUE(WaitFor([&] { return Label.text().toStdString() == "SourceRect.Left = 2"; }));
+    std::thread([&] { Step(3); }).join();
+    DeliverAll();
+    EXPECT_EQ(Label.text().toStdString(), "SourceRect.Left = 3");
+    const QImage onScreen = Window.screen()->grabWindow(Window.winId()).toImage();
+    for (int x : {0, 399, 799})
+        EXPECT_EQ(onScreen.pixel(x, 100), PatternPixel(x + 3, 100)) << "column " << x;
+    EXPECT_EQ(TCoalescedUpdate::Queued(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Remakes, NativeWindowMadeAnew,
+    testing::Values(
+        Remake{"a new native window for the widget",
+            [](TopLevel& Window) {
+                Window.destroy();
+                Window.create();
+                Window.show();
+            }},
+        Remake{"hidden, a new native window made, shown again",
+            [](TopLevel& Window) {
+                Window.hide();
+                Window.destroy();
+                Window.create();
+                Window.show();
+            }},
+        Remake{"the same window's platform window made anew",
+            [](TopLevel& Window) {
+                QWindow* native = Window.windowHandle();
+                native->destroy();
+                native->create();
+                native->show();
+            }}));
 
 struct FrameTime {
     const char* name;

@@ -41,6 +41,7 @@ TFramePacer::TFramePacer(QWidget* Window) : QObject(Window), FWindow(Window)
         if (FRequested && !FHold.isActive() && FWatched && Exposed(FWatched))
             Show();
     });
+    Window->installEventFilter(this);
 }
 
 void TFramePacer::Request()
@@ -57,11 +58,18 @@ void TFramePacer::Request()
     if (FRequested && FWatched == window)
         return;
     FRequested = true;
-    if (FWatched != window) {
-        FWatched = window;
-        window->installEventFilter(this);
+    AskOf(window);
+}
+
+void TFramePacer::AskOf(QWindow* Window)
+{
+    if (FWatched != Window) {
+        FWatched = Window;
+        Window->installEventFilter(this);
     }
-    if (Exposed(window))
+    // An exposed window is asked now; another when it is exposed.
+    FLost.stop();
+    if (Exposed(Window))
         Ask();
 }
 
@@ -73,9 +81,19 @@ void TFramePacer::Ask()
 
 bool TFramePacer::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != FWatched || !FRequested)
+    if (!FRequested)
         return false;
     const QEvent::Type type = event->type();
+    // A native window made anew never answers what the one before it was asked: the request goes to the new
+    // one. A frame already held back comes without it.
+    if (watched == FWindow) {
+        QWindow* window = FWindow->windowHandle();
+        if (type == QEvent::WinIdChange && window && FWindow->internalWinId() && !FHold.isActive())
+            AskOf(window);
+        return false;
+    }
+    if (watched != FWatched)
+        return false;
     // A frame held back while the window was out of sight.
     if ((type == QEvent::Expose || type == QEvent::WindowStateChange) && !FHold.isActive() && !FLost.isActive()
         && Exposed(FWatched)) {
