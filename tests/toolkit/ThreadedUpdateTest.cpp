@@ -257,26 +257,27 @@ TEST_P(NativeWindowMadeAnew, TheNextChangesStillShow)
 
 INSTANTIATE_TEST_SUITE_P(Remakes, NativeWindowMadeAnew,
     testing::Values(
-        Remake{"a new native window for the widget",
+        Remake{"NewNativeWindow",
             [](TopLevel& Window) {
                 Window.destroy();
                 Window.create();
                 Window.show();
             }},
-        Remake{"hidden, a new native window made, shown again",
+        Remake{"HiddenMadeAnewShownAgain",
             [](TopLevel& Window) {
                 Window.hide();
                 Window.destroy();
                 Window.create();
                 Window.show();
             }},
-        Remake{"the same window's platform window made anew",
+        Remake{"SameWindowsPlatformWindowMadeAnew",
             [](TopLevel& Window) {
                 QWindow* native = Window.windowHandle();
                 native->destroy();
                 native->create();
                 native->show();
-            }}));
+            }}),
+    [](const auto& info) { return info.param.Name; });
 
 struct FrameTime {
     const char* name;
