@@ -1,3 +1,4 @@
+#include "HeldPaintDevice.h"
 #include "PaintCounter.h"
 #include "Pictures.h"
 #include "TBitmap.h"
@@ -122,6 +123,30 @@ TEST_F(ThreadedUpdates, NeverWaitForTheWindowThread)
     });
     ASSERT_EQ(ticker.wait_for(std::chrono::seconds(60)), std::future_status::ready);
     EXPECT_LE(TCoalescedUpdate::Queued(), 2);
+    DeliverAll();
+    ExpectLastStepShown();
+}
+
+// A paint stopped in mid-draw, after it took its handles of the pictures: ticks used to wait for the
+// picture's lock as long as the paint drew.
+TEST_F(ThreadedUpdates, NeverWaitForAPaintInMidDraw)
+{
+    Step(0);
+    std::future<void> ticker;
+    bool tickedWhileDrawing = false;
+    HeldPaintDevice device(Image.size(), [&] {
+        if (ticker.valid())
+            return;
+        ticker = std::async(std::launch::async, [&] {
+            for (int step = 0; step < Steps; ++step)
+                Step(LeftAt(step));
+        });
+        tickedWhileDrawing = ticker.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
+    });
+    Image.render(&device, QPoint(), QRegion(), QWidget::RenderFlags());
+    ASSERT_TRUE(ticker.valid()) << "the paint drew no picture";
+    EXPECT_TRUE(tickedWhileDrawing) << Steps << " ticks did not end within 30 s of a paint held in mid-draw";
+    ticker.get();
     DeliverAll();
     ExpectLastStepShown();
 }
