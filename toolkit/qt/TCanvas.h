@@ -15,7 +15,8 @@
 class QPainter;
 
 // The pixels of a bitmap or an image control, as drawing sees them. Owned by its TBitmap or TImage.
-// Any thread may draw; the picture is locked only while pixels are copied or painted.
+// Any thread may draw. The picture is locked while it is changed or read, but a paint holds the lock only to
+// take handles of the pictures it shows, not while it draws them: a tick never waits for a paint.
 class TCanvas {
 public:
     TCanvas(const TCanvas&) = delete;
@@ -56,6 +57,7 @@ private:
     QImage FImage;
     std::optional<TPendingCopy> FPending;
     const QColor FBackground;
+    // Guards FImage and FPending.
     mutable TPictureLock FLock;
     std::function<void()> FOnChange;
 };
