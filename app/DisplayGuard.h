@@ -3,9 +3,10 @@
 #include <QtGlobal>
 
 // Watches the making of Qt's application object, which aborts the process when no platform plugin can
-// open a display. For the lifetime of one guard: that abort becomes one line on standard error naming the
-// display, and exit code 1; Qt's other messages are held and passed on when the guard ends. One at a time,
-// on the thread that makes the application object.
+// start. For the lifetime of one guard: that abort becomes exit code 1, after one line on standard error
+// naming the display where no display could be reached, or else Qt's own lines that name the cause; Qt's
+// other messages are held and passed on when the guard ends. One at a time, made and ended on the thread
+// that makes the application object; Qt's other threads may log meanwhile.
 class DisplayGuard {
 public:
     DisplayGuard();

@@ -1,5 +1,7 @@
 #include "TMMTimer.h"
 
+#include "TickRegistry.h"
+
 namespace {
 
 constexpr const char* kCapsFailed = "fails to return the timer device capabilities";
@@ -43,19 +45,26 @@ void TMMTimer::SetEnabled(bool value)
     if (value) {
         if (FTimerID != 0)
             return;
-        // Synchronous kills, which the system's service makes only when asked: a stop or the
-        // destruction then waits for a tick in flight.
-        FTimerID = timeSetEvent(FInterval, FResolution, &TimerProc, reinterpret_cast<std::uintptr_t>(this),
+        // Added before the event, whose first tick may come before timeSetEvent returns.
+        FTickKey = TickRegistry::Instance().Add(FOnTimer);
+        // Synchronous kills, which the system's service makes only when asked, so that no tick starts once a
+        // kill has returned; the handler's state rests on the registry's own wait, not on this.
+        FTimerID = timeSetEvent(FInterval, FResolution, &TimerProc, FTickKey,
                                 TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
         // Enabled only with a live event, so a caller that reads it to decide can start again.
-        if (FTimerID == 0)
+        if (FTimerID == 0) {
+            TickRegistry::Instance().Remove(FTickKey);
+            FTickKey = 0;
             ShowError(kEventFailed);
-        else
+        } else {
             FEnabled = true;
+        }
     } else if (FTimerID != 0) {
-        // The kill waits for a tick in flight, so the handler's state may go right after.
         timeKillEvent(FTimerID);
+        // Whatever the kill waited for, the handler's state may go once this returns.
+        TickRegistry::Instance().Remove(FTickKey);
         FTimerID = 0;
+        FTickKey = 0;
         FEnabled = false;
     }
 }
@@ -97,7 +106,5 @@ void TMMTimer::SetOnTimer(std::function<void()> handler)
 void CALLBACK TMMTimer::TimerProc(TimerEventId, std::uint32_t, std::uintptr_t user, std::uintptr_t,
                                   std::uintptr_t)
 {
-    const auto* timer = reinterpret_cast<const TMMTimer*>(user);
-    if (timer->FOnTimer)
-        timer->FOnTimer();
+    TickRegistry::Instance().Run(user);
 }

@@ -2,7 +2,9 @@
 
 // Periodic tick source over the timer service, shaped like the toolkit's timer.
 // Its owner constructs, configures, starts, stops and destroys it on one thread;
-// the handler runs on the service's thread, which the owner must make safe.
+// the handler runs on the service's thread, which the owner must make safe. A stop
+// or the destruction returns only once no tick runs the handler any more, except
+// when the handler itself stops or destroys its timer: it then finishes undisturbed.
 
 #include "SystemServices.h"
 
@@ -23,7 +25,7 @@ public:
     void SetInterval(unsigned value);
     unsigned Resolution() const;
     void SetResolution(unsigned value);
-    // Assign before enabling: a running event reads the handler without a lock.
+    // A new handler applies from the next start.
     void SetOnTimer(std::function<void()> handler);
 
 private:
@@ -36,4 +38,6 @@ private:
     std::uint32_t FResolution = 5;
     TimerCaps FTimeCaps{};
     std::function<void()> FOnTimer;
+    // The running event's key in the registry of handlers, its user value; 0 while stopped.
+    std::uintptr_t FTickKey = 0;
 };

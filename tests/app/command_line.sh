@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program's command line, without any display and without BG.bmp: --help and --version answer
 # and exit 0; Qt's single-dash options are not read as ours; with no display to connect to, the program
-# says so in one line and exits 1 (it used to abort inside Qt, exit code 134).
+# says so in one line and exits 1 (it used to abort inside Qt, exit code 134); a platform that is not there
+# gets Qt's own lines, which name it, and exit code 1. Whatever session the caller has is left out.
 # Usage: command_line.sh SCROLLTEST VERSION
 set -euo pipefail
 program=$(realpath "$1") version=$2
@@ -10,16 +11,33 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 
 failures=0
+# A copy of the program beside a qt.conf whose plugin folder holds the X11 platform only, as where the
+# Wayland platform's package is not installed.
+no_wayland=$work/no-wayland
+mkdir -p "$no_wayland/plugins/platforms"
+cp "$program" "$no_wayland/"
+ln -s "$(qtpaths6 --query QT_INSTALL_PLUGINS)/platforms/libqxcb.so" "$no_wayland/plugins/platforms/"
+printf '[Paths]\nPlugins = plugins\n' >"$no_wayland/qt.conf"
+
+# A runtime folder with no compositor's socket in it, for the rows that ask for Wayland.
+runtime=$work/runtime
+mkdir -m 700 "$runtime"
+
 # row NAME EXIT-CODE STDOUT-PATTERN STDERR-PATTERN [VARIABLE=VALUE...] -- [ARGUMENT...]
-# Patterns are bash glob patterns matched against all of the output.
+# Patterns are bash glob patterns matched against all of the output. The variable PROGRAM runs another
+# program in place of the one under test.
 row() {
     local name=$1 want_code=$2 want_out=$3 want_err=$4
     shift 4
-    local environment=()
-    while [[ $1 != -- ]]; do environment+=("$1"); shift; done
+    local environment=() run=$program
+    while [[ $1 != -- ]]; do
+        if [[ $1 == PROGRAM=* ]]; then run=${1#PROGRAM=}; else environment+=("$1"); fi
+        shift
+    done
     shift
     local code=0
-    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "${environment[@]}" "$program" "$@" \
+    env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM \
+        -u QT_QPA_PLATFORM_PLUGIN_PATH -u QT_PLUGIN_PATH "${environment[@]}" "$run" "$@" \
         >"$work/out" 2>"$work/err" </dev/null || code=$?
     local out err
     out=$(<"$work/out") err=$(<"$work/err")
@@ -44,4 +62,17 @@ row "other arguments are ignored" 1 '' "$no_display" -- --interval 5 BG.bmp
 row "no display at all" 1 '' "$no_display" --
 row "a display nobody serves" 1 '' \
     'scrolltest: cannot connect to a display (DISPLAY=":4999", WAYLAND_DISPLAY not set)' DISPLAY=:4999 --
+row "Wayland asked for, no compositor" 1 '' "$no_display" QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$runtime" --
+row "a Wayland session's default, no compositor" 1 '' "$no_display" XDG_SESSION_TYPE=wayland \
+    XDG_RUNTIME_DIR="$runtime" --
+# Qt's own lines, as Qt 6 writes them: the platform's, then its fatal one.
+not_found() {
+    echo "qt.qpa.plugin: Could not find the Qt platform plugin \"$1\" in \"\""
+    echo 'This application failed to start because no Qt platform plugin could be initialized.*'
+}
+row "an unknown platform" 1 '' "$(not_found nosuchplatform)" QT_QPA_PLATFORM=nosuchplatform --
+row "an unknown platform by Qt's option" 1 '' "$(not_found nosuchplatform)" -- -platform nosuchplatform
+row "a platform whose plugin is not installed" 1 '' "$(not_found wayland)"'are: xcb.' \
+    PROGRAM="$no_wayland/scrolltest" QT_QPA_PLATFORM=wayland --
+row "the copy without Wayland, no display" 1 '' "$no_display" PROGRAM="$no_wayland/scrolltest" --
 ((failures == 0))

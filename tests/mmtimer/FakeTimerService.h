@@ -1,7 +1,9 @@
 #pragma once
 
 // Stands in for the timer service at link time: records each call in order and
-// fails the functions a test names. Tests and TMMTimer use it on one thread.
+// fails the functions a test names. Its kill never waits for a tick. Tests and
+// TMMTimer use it on one thread, but for a tick a test delivers from a thread of
+// its own, as a service would whose kill returns while the tick runs.
 
 #include "TimerService.h"
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,6 +66,43 @@ TEST(TMMTimerOnService, TicksWhileEnabledAndNotOnceStoppedAcrossRestarts)
             const int atStop = ticks;
             std::this_thread::sleep_for(std::chrono::milliseconds(5 * row.interval + 20));
             EXPECT_EQ(atStop, ticks) << row.name << ", start " << start;
+        }
+    }
+}
+
+// A handler that stops or destroys its own timer on the service's thread must not wait for itself; the
+// service's kill from inside its own callback must return too, and no tick follow.
+TEST(TMMTimerOnService, HandlerThatEndsItsOwnTimerReturnsAndNoTickFollows)
+{
+    struct Row {
+        std::string name;
+        std::function<void(std::unique_ptr<TMMTimer>&)> end;
+    };
+    const Row rows[] = {
+        {"stops it", [](auto& timer) { timer->SetEnabled(false); }},
+        {"destroys it", [](auto& timer) { timer.reset(); }},
+    };
+    for (const Row& row : rows) {
+        std::atomic<bool> started{false};
+        std::atomic<int> ticks{0};
+        std::atomic<bool> ended{false};
+        auto timer = std::make_unique<TMMTimer>();
+        timer->SetResolution(1);
+        timer->SetInterval(1);
+        // Touches the timer only once the owner's start has returned, as the owner of such a handler must.
+        timer->SetOnTimer([&] {
+            if (started && ++ticks == 3) {
+                row.end(timer);
+                ended = true;
+            }
+        });
+        timer->SetEnabled(true);
+        started = true;
+        ASSERT_TRUE(Eventually([&] { return ended.load(); })) << row.name << ": " << ticks << " ticks";
+        std::this_thread::sleep_for(30ms);
+        EXPECT_EQ(3, ticks) << row.name;
+        if (timer) {
+            EXPECT_EQ(false, timer->Enabled()) << row.name;
         }
     }
 }

@@ -1,14 +1,20 @@
+#include "Eventually.h"
 #include "FakeTimerService.h"
 #include "MessageBox.h"
 #include "TMMTimer.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -86,22 +92,24 @@ TEST_F(TMMTimerTest, SetResolutionClampsAndReplacesTheRequest)
 }
 
 // Events are periodic with synchronous kills (flags 257, TIME_PERIODIC | TIME_KILL_SYNCHRONOUS): without the
-// latter the system's own service lets a kill return while the tick it stopped still runs.
+// latter the system's own service may start a tick after the kill has returned. Each start has a user value
+// of its own, so that such a late tick cannot reach the next start's handler.
 TEST_F(TMMTimerTest, SecondStartCreatesNothingAndIntervalWaitsForARestart)
 {
     TMMTimer timer;
     Fake().calls.clear();
     timer.SetEnabled(true);
+    const std::uintptr_t firstUser = Fake().user;
     timer.SetInterval(20);
     timer.SetEnabled(true);
     EXPECT_EQ(true, timer.Enabled());
-    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(&timer), Fake().user);
     EXPECT_EQ((Calls{"timeSetEvent(1000, 5, 257)"}), Fake().calls);
 
     timer.SetEnabled(false);
     EXPECT_EQ(false, timer.Enabled());
     timer.SetEnabled(true);
     EXPECT_EQ((Calls{"timeSetEvent(1000, 5, 257)", "timeKillEvent(42)", "timeSetEvent(20, 5, 257)"}), Fake().calls);
+    EXPECT_NE(firstUser, Fake().user);
 }
 
 TEST_F(TMMTimerTest, StopWhenStoppedCallsNothing)
@@ -207,6 +215,96 @@ TEST_F(TMMTimerTest, TickCallsOnlyTheHandler)
     Fake().Tick();
     EXPECT_EQ(2, ticks);
     EXPECT_EQ((Calls{"timeKillEvent(42)", "timeSetEvent(1000, 5, 257)"}), Fake().calls);
+}
+
+// Regression: the handler's state went as soon as the kill returned, which a service whose kill does not wait
+// (as this fake's does not) allows while the tick it stopped still runs on the service's thread.
+TEST_F(TMMTimerTest, DestructionWaitsForATickTheKillLeftRunning)
+{
+    std::atomic<bool> inTick{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> destroyed{false};
+    std::atomic<bool> destroyedDuringTick{false};
+    auto timer = std::make_unique<TMMTimer>();
+    timer->SetOnTimer([&] {
+        inTick = true;
+        static_cast<void>(Eventually([&] { return release.load(); }));
+        destroyedDuringTick = destroyed.load();
+    });
+    timer->SetEnabled(true);
+    Fake().calls.clear();
+
+    std::thread service([] { Fake().Tick(); });
+    EXPECT_TRUE(Eventually([&] { return inTick.load(); }));
+    std::thread owner([&] {
+        timer.reset();
+        destroyed = true;
+    });
+    // Ample time for a destruction that does not wait to end; one that waits never does.
+    static_cast<void>(Eventually([&] { return destroyed.load(); }, 200ms));
+    release = true;
+    service.join();
+    owner.join();
+    EXPECT_EQ(false, destroyedDuringTick);
+    EXPECT_EQ((Calls{"timeKillEvent(42)", "timeEndPeriod(5)"}), Fake().calls);
+}
+
+// A tick that comes after its event was killed, as the system's service may deliver one without a
+// synchronous kill, runs no handler: neither the stopped one, nor a later start's, nor a destroyed timer's.
+TEST_F(TMMTimerTest, LateTickOfAKilledEventRunsNoHandler)
+{
+    struct Row {
+        std::string name;
+        std::function<void(std::unique_ptr<TMMTimer>&)> afterStart;
+        int expected;
+    };
+    const Row rows[] = {
+        {"stopped", [](auto& timer) { timer->SetEnabled(false); }, 0},
+        {"stopped and started again", [](auto& timer) {
+             timer->SetEnabled(false);
+             timer->SetEnabled(true);
+         }, 0},
+        {"destroyed", [](auto& timer) { timer.reset(); }, 0},
+        {"still running, for comparison", [](auto&) {}, 1},
+    };
+    for (const Row& row : rows) {
+        int ticks = 0;
+        auto timer = std::make_unique<TMMTimer>();
+        timer->SetOnTimer([&] { ++ticks; });
+        timer->SetEnabled(true);
+        const std::uintptr_t user = Fake().user;
+        row.afterStart(timer);
+        Fake().callback(42, 0, user, 0, 0);
+        EXPECT_EQ(row.expected, ticks) << row.name;
+    }
+}
+
+// A handler that stops or destroys its own timer, on the service's thread, neither waits for itself nor
+// loses the state it captured before it returns.
+TEST_F(TMMTimerTest, HandlerThatEndsItsOwnTimerFinishesUndisturbed)
+{
+    struct Row {
+        std::string name;
+        std::function<void(std::unique_ptr<TMMTimer>&)> end;
+    };
+    const Row rows[] = {
+        {"stops it", [](auto& timer) { timer->SetEnabled(false); }},
+        {"destroys it", [](auto& timer) { timer.reset(); }},
+    };
+    for (const Row& row : rows) {
+        Fake() = {};
+        std::string seen;
+        auto timer = std::make_unique<TMMTimer>();
+        timer->SetOnTimer([&, captured = std::string(64, 'x')] {
+            row.end(timer);
+            seen = captured;
+        });
+        timer->SetEnabled(true);
+        Fake().calls.clear();
+        Fake().Tick();
+        EXPECT_EQ(std::string(64, 'x'), seen) << row.name;
+        EXPECT_EQ("timeKillEvent(42)", Fake().calls.front()) << row.name;
+    }
 }
 
 }  // namespace
