@@ -1,7 +1,8 @@
-# Everything we build is hardened as Debian hardens its own packages, so that the installed program
-# passes hardening-check and lintian: position-independent, relocations read-only and bound at start-up,
-# stack protector and stack clash protection, control-flow protection where the compiler has it, and
-# glibc's checked string and memory functions in optimised builds. On Windows, the linker's equivalents.
+# Everything we build is hardened as Debian hardens its own programs, so that lintian has nothing to say of
+# the installed one: position-independent, relocations read-only and bound at start-up, stack protector and
+# stack clash protection, control-flow protection where the compiler has it, and glibc's checked string and
+# memory functions in optimised builds. On Windows, the linker's equivalents,
+# named, as only newer linkers make them the default.
 if(WIN32)
   add_link_options(LINKER:--dynamicbase LINKER:--nxcompat LINKER:--high-entropy-va)
   return()
@@ -23,8 +24,9 @@ endforeach()
 
 add_link_options(LINKER:-z,relro LINKER:-z,now)
 
-# glibc checks only with optimisation (it warns at -O0). Sanitizer builds go without: their own checks are
-# finer, and the checked functions would slip past their interceptors.
+# glibc checks only with optimisation (it warns at -O0). Sanitizer builds (SCROLL_SANITIZE, given when
+# configuring) go without: their own checks are finer, and the checked functions would slip past their
+# interceptors.
 if(NOT SCROLL_SANITIZE)
   add_compile_definitions($<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
 endif()
