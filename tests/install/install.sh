@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs a built tree as a user would and checks what lands where.
 #   install.sh install SOURCE BUILD   cmake --install under a temporary prefix, then again under a DESTDIR
-#   install.sh package SOURCE BUILD   cpack -G DEB: the package's name, fields and files, what lintian finds,
-#                                     and one version in the package, the program, changelog and metainfo
+#   install.sh package SOURCE BUILD   cpack -G DEB: the package's name, fields and files, that lintian finds
+#                                     nothing, the program hardened, and one version in the package, the
+#                                     program, changelog and metainfo
 set -euo pipefail
 mode=$1 source=$2 build=$3
 work=$(mktemp -d)
@@ -59,6 +60,22 @@ check_icons() {
     done
 }
 
+# check_hardened PROGRAM: built as Debian hardens its programs, as hardening-check reads it from the ELF.
+check_hardened() {
+    local elf fact pattern
+    elf=$(readelf -W --file-header --program-headers --dynamic --dyn-syms "$1")
+    while IFS='|' read -r fact pattern; do
+        grep -Eq "$pattern" <<<"$elf" || fail "$1 is not $fact"
+    done <<'FACTS'
+position-independent (ELF type DYN)|^ *Type: +DYN\b
+marked position-independent (FLAGS_1 PIE)|\(FLAGS_1\) +Flags:.* PIE( |$)
+bound at start-up (FLAGS_1 NOW)|\(FLAGS_1\) +Flags:.* NOW( |$)
+read-only after relocation (GNU_RELRO)|^ *GNU_RELRO\b
+stack-protected (no __stack_chk_fail imported)| UND __stack_chk_fail@
+fortified (no checked function __*_chk imported)| UND __[a-z0-9_]+_chk@
+FACTS
+}
+
 case $mode in
 install)
     cmake --install "$build" --prefix "$work/prefix" >/dev/null
@@ -85,10 +102,12 @@ package)
     expected+='./usr/share/man/man1/scrolltest.1.gz ./usr/share/metainfo/org.example.scrolltest.metainfo.xml '
     expected+='./usr/share/scrolltest/BG.bmp '
     [[ $files == "$expected" ]] || fail "package files: $files"
-    # What a distribution asks of a package; its informational notes are allowed. Its cache file goes
-    # with the rest.
-    TMPDIR=$work lintian --fail-on error,warning "$deb" || fail "lintian finds fault with the package"
+    # Nothing a distribution would remark on, down to its informational and pedantic notes. Its cache file
+    # goes with the rest.
+    report=$(TMPDIR=$work lintian -I --pedantic "$deb") && [[ -z $report ]] ||
+        fail "lintian finds fault with the package: $report"
     dpkg-deb -x "$deb" "$work/root"
+    check_hardened "$work/root/usr/bin/scrolltest"
     check_tree "$work/root" /usr
     # One version everywhere: the package's, the program's, the changelog's and the newest release's.
     doc=$work/root/usr/share/doc/scrolltest
