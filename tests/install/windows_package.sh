@@ -82,10 +82,7 @@ expect_crlf "$work/scrolltest-$version-win64/README.txt"
 expect_resources "$work/scrolltest-$version-win64/scrolltest.exe"
 echo "zip: the program with its icon, version and manifest, BG.bmp, LICENSE.txt and README.txt, with Windows line ends"
 
-# What a failed run may have left.
-if [[ -e $(wine_install_dir) ]]; then
-    wine_uninstall || fail "an earlier installation does not uninstall"
-fi
+wine_remove_leftovers
 
 wine_install "$package.exe" || fail "the silent installation failed"
 expect_installed "installed"

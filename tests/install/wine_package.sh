@@ -3,7 +3,9 @@
 # so the shortcut is for all users.
 #   wine_run PROGRAM [ARG...]      wine64 without .NET and HTML engines, debugger or desktop entries
 #   wine_install INSTALLER         installs silently; returns when done
-#   wine_uninstall                 uninstalls silently and waits (at most 60 s) until the files and the key are gone
+#   wine_uninstall                 uninstalls silently and waits (at most 60 s) until the files and the key are gone;
+#                                  end the program first: as on Windows, a running scrolltest.exe stays
+#   wine_remove_leftovers          removes what a failed test may have left installed, without its uninstaller
 #   wine_shortcut                  prints the Start-menu shortcut's path, or fails; `wine_run start /unix PATH`
 #                                  opens it as the Start menu would, under another process id
 #   wine_install_dir, wine_uninstall_key
@@ -43,4 +45,13 @@ wine_uninstall() {
         sleep 0.5
     done
     return 1
+}
+
+wine_remove_leftovers() {
+    local shortcut
+    if shortcut=$(wine_shortcut); then
+        rm -rf "${shortcut%/*}"
+    fi
+    rm -rf "$(wine_install_dir)"
+    wine_run reg delete "$wine_uninstall_key" /f >/dev/null 2>&1 || true
 }
