@@ -19,8 +19,8 @@ packages=(
     clang libclang-rt-14-dev
     # CPack's DEB generator tells programs from other files with it (a minimal system lacks it)
     file
-    # the precision timer built for Windows, and its tests run under wine
-    g++-mingw-w64-x86-64-posix wine64
+    # the Windows program and its tests run under wine; its installer, and the icon tools its test reads it with
+    g++-mingw-w64-x86-64-posix wine64 nsis icoutils
 )
 
 # One query for them all, "NAME STATUS" a line: it runs before every stage.

@@ -64,8 +64,9 @@ stage_fuzz() {
 }
 
 # The precision timer and its tests built for Windows (cmake/x86_64-w64-mingw32.cmake), the tests run under
-# wine over its own timer service, in a prefix in the build folder, without a display. Any failing test
-# fails the stage, and so does a run without tests; ctest's summary gives their count.
+# wine over its own timer service, in a prefix in the build folder, without a display; and the zip and the
+# installer, which the package test makes with cpack and installs in that prefix. Any failing test fails the
+# stage, and so does a run without tests; ctest's summary gives their count.
 stage_windows() {
     configure_and_build build-windows --toolchain cmake/x86_64-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release
     run_tests build-windows --no-tests=error
