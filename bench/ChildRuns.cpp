@@ -1,7 +1,8 @@
 #include "Measure.h"
 #include "TickLog.h"
 
-#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <cstdio>
@@ -12,7 +13,7 @@ namespace {
 
 struct ProbeRun {
     std::int64_t launchedNs = 0;
-    QHash<QString, std::int64_t> fields; // the numbers of its report line; empty on failure
+    QJsonObject fields; // of its report line; empty on failure
 };
 
 ProbeRun runProbe(const QString& program, const QStringList& arguments, const QString& directory, int timeoutMs)
@@ -34,11 +35,7 @@ ProbeRun runProbe(const QString& program, const QStringList& arguments, const QS
                      process.readAllStandardError().constData());
         return run;
     }
-    for (const QByteArray& field : process.readAllStandardOutput().simplified().split(' ')) {
-        const auto pair = field.split('=');
-        if (pair.size() == 2)
-            run.fields.insert(QString::fromLatin1(pair[0]), pair[1].toLongLong());
-    }
+    run.fields = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
     return run;
 }
 
@@ -53,8 +50,8 @@ std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& prob
             const ProbeRun probe = runProbe(probes[i].program, probes[i].arguments, probes[i].directory, 30'000);
             if (!probe.fields.contains(QStringLiteral("first_paint_ns")))
                 continue;
-            ns[i].push_back(probe.fields.value(QStringLiteral("first_paint_ns")) - probe.launchedNs);
-            rss[i].push_back(probe.fields.value(QStringLiteral("rss_kib")));
+            ns[i].push_back(probe.fields.value(QStringLiteral("first_paint_ns")).toInteger() - probe.launchedNs);
+            rss[i].push_back(probe.fields.value(QStringLiteral("rss_kib")).toInteger());
         }
     }
     std::vector<StartupFigures> figures;
@@ -67,10 +64,10 @@ double measureIdleCpuPct(const QString& appProbe, const QString& directory, cons
 {
     const ProbeRun probe = runProbe(appProbe, {QStringLiteral("idle"), kind, QString::number(seconds)}, directory,
                                     seconds * 1000 + 30'000);
-    const std::int64_t wall = probe.fields.value(QStringLiteral("wall_ns"));
+    const std::int64_t wall = probe.fields.value(QStringLiteral("wall_ns")).toInteger();
     if (wall <= 0)
         return -1;
-    return 100.0 * double(probe.fields.value(QStringLiteral("cpu_ns"))) / double(wall);
+    return 100.0 * double(probe.fields.value(QStringLiteral("cpu_ns")).toInteger()) / double(wall);
 }
 
 } // namespace bench

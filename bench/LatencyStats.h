@@ -65,10 +65,10 @@ std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDec
 Histogram histogram(std::span<const std::int64_t> latenessNs, std::vector<std::int64_t> edgesNs,
                     std::size_t maxOutliers);
 
-// How far the last wake fell behind the ideal schedule t0 + k * period, relative to the
-// first: the last tick's lateness minus the first's when every tick counts as the next
-// period's. Ticks a source skipped or a schedule that slips both show here.
-std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs);
+// How far the schedule slipped over the run: each wake's lateness against the ideal schedule t0 + k * period,
+// every tick counting as the next period's, the median of the last `window` wakes against that of the first.
+// A skipped tick or a schedule that slips shows here; a few late ticks at either end do not.
+std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs, std::size_t window);
 
 // Deadlines of the ideal schedule t0 + k * period that passed without a tick, counted up to the
 // deadline the source set for its last tick, so a late last tick is not taken for a lost one.

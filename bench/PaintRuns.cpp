@@ -3,7 +3,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -38,17 +39,6 @@ double cpuSeconds(qint64 pid)
     return seconds;
 }
 
-QHash<QByteArray, std::int64_t> fieldsOf(const QByteArray& line)
-{
-    QHash<QByteArray, std::int64_t> fields;
-    for (const QByteArray& field : line.simplified().split(' ')) {
-        const auto pair = field.split('=');
-        if (pair.size() == 2)
-            fields.insert(pair[0], pair[1].toLongLong());
-    }
-    return fields;
-}
-
 void fail(QProcess& process, const char* what)
 {
     std::fprintf(stderr, "scrollbench: %s %s %s:\n%s\n", qUtf8Printable(process.program()),
@@ -77,9 +67,10 @@ PaintFigures measurePaint(const QString& program, const QStringList& arguments, 
             return figures;
         }
     }
-    const auto started = fieldsOf(process.readLine());
-    const double refreshHz = double(started.value("refresh_mhz")) / 1000;
-    if (refreshHz <= 0 || started.value("width") <= 0) {
+    const QJsonObject started = QJsonDocument::fromJson(process.readLine()).object();
+    const double refreshHz = started.value(QStringLiteral("refresh_mhz")).toDouble() / 1000;
+    const int width = started.value(QStringLiteral("width")).toInt();
+    if (refreshHz <= 0 || width <= 0) {
         fail(process, "said nothing sensible at its start");
         return figures;
     }
@@ -124,7 +115,7 @@ PaintFigures measurePaint(const QString& program, const QStringList& arguments, 
     // synchronised screen would not. Of screens refreshing at evenly spread phases, the one with the
     // median share of repeats speaks for all: one chance alignment does not decide it.
     const std::int64_t refreshNs = std::llround(1e9 / refreshHz);
-    const int cycle = scrollCycle(int(started.value("width")));
+    const int cycle = scrollCycle(width);
     std::vector<std::pair<AdvanceSummary, std::vector<int>>> phases;
     for (int phase = 0; phase < kPhases; ++phase) {
         auto advances = advancePerRefresh(frames, from + phase * refreshNs / kPhases, to, refreshNs, cycle);

@@ -6,10 +6,12 @@
 #include <QBackingStore>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
 #include <QWidget>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -102,17 +104,17 @@ private:
 
 }  // namespace
 
-void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop)
+void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop, QPoint viewAt)
 {
     // Painted on the GUI thread only; room for minutes of frames, so logging allocates nothing.
     auto frames = std::make_shared<std::vector<PaintedFrame>>();
     frames->reserve(1 << 18);
     auto finder = std::make_shared<ViewFinder>(std::move(picture).convertToFormat(QImage::Format_RGB32));
-    new PaintWatch(target, [target, frames, finder](std::int64_t paintedNs) {
+    new PaintWatch(target, [target, frames, finder, viewAt](std::int64_t paintedNs) {
         // The raster backing store paints into an image: what the paint put there is what the screen gets.
         const QPaintDevice* device = target->window()->backingStore()->paintDevice();
         const int left = device && device->devType() == QInternal::Image
-            ? finder->find(*static_cast<const QImage*>(device), target->mapTo(target->window(), QPoint()))
+            ? finder->find(*static_cast<const QImage*>(device), target->mapTo(target->window(), viewAt))
             : -1;
         frames->push_back({paintedNs, left});
     });
@@ -134,22 +136,17 @@ void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<vo
 
 std::int64_t peakRssKiB()
 {
-    // /proc files report size 0, so read the whole file rather than test atEnd().
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).simplified().split(' ').value(0).toLongLong();
-    }
-    return 0;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 void reportLine(std::initializer_list<std::pair<const char*, std::int64_t>> fields)
 {
+    QJsonObject line;
     for (const auto& [key, value] : fields)
-        std::printf("%s=%lld ", key, static_cast<long long>(value));
-    std::printf("\n");
+        line.insert(QLatin1String(key), qint64(value));
+    std::printf("%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
 }
 

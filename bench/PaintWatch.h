@@ -34,16 +34,16 @@ private:
 // then ends the event loop.
 void reportFirstPaintAndExit(QWidget* target);
 
-// For paint probes: logs every paint of `target`, an 800 x 356 view onto `picture`, with the left edge of
-// the view it painted, read back from the window's backing store. When standard input reaches its end,
+// For paint probes: logs every paint of `target`, which shows an 800 x 356 view onto `picture` at `viewAt`,
+// with the left edge of the view it painted, read back from the window's backing store. When standard input reaches its end,
 // which is how the parent says stop, calls `stop`, prints the log, a "PAINTED_NS LEFT" line a frame, and
 // ends the event loop. LEFT is -1 for a paint that showed no view of the picture.
-void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop);
+void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop, QPoint viewAt = {});
 
-// Peak resident set of this process so far (VmHWM), in KiB; 0 if unreadable.
+// Peak resident set of this process so far, in KiB.
 std::int64_t peakRssKiB();
 
-// The one line a probe process prints for its parent: "key=value ..." pairs.
+// The one line a probe process prints for its parent: a JSON object of the fields.
 void reportLine(std::initializer_list<std::pair<const char*, std::int64_t>> fields);
 
 } // namespace bench
