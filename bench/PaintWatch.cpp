@@ -6,12 +6,12 @@
 #include <QBackingStore>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
 #include <QWidget>
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -136,9 +136,16 @@ void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<vo
 
 std::int64_t peakRssKiB()
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    // Not getrusage's ru_maxrss: across exec it keeps the peak of the forking parent's memory.
+    // /proc files report size 0, so read the whole file rather than test atEnd().
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).simplified().split(' ').value(0).toLongLong();
+    }
+    return 0;
 }
 
 void reportLine(std::initializer_list<std::pair<const char*, std::int64_t>> fields)

@@ -40,7 +40,7 @@ void reportFirstPaintAndExit(QWidget* target);
 // ends the event loop. LEFT is -1 for a paint that showed no view of the picture.
 void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop, QPoint viewAt = {});
 
-// Peak resident set of this process so far, in KiB.
+// Peak resident set of this process so far (VmHWM), in KiB; 0 if unreadable.
 std::int64_t peakRssKiB();
 
 // The one line a probe process prints for its parent: a JSON object of the fields.
