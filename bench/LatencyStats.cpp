@@ -71,14 +71,6 @@ LatencySummary summarize(std::span<const std::int64_t> lateness)
     return s;
 }
 
-std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets)
-{
-    std::vector<std::int64_t> edges(buckets + 1);
-    for (std::size_t i = 0; i < edges.size(); ++i)
-        edges[i] = static_cast<std::int64_t>(i) * widthNs;
-    return edges;
-}
-
 std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade)
 {
     std::vector<std::int64_t> edges;

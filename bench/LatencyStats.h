@@ -55,9 +55,6 @@ struct Histogram {
     std::vector<std::size_t> outlierTicks; // first few tick numbers (from 1) that overflowed
 };
 
-// Edges 0, w, 2w, ... of `buckets` fixed-width buckets.
-std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets);
-
 // Edges from `firstNs` over `decades` powers of ten, `perDecade` buckets each, rounded to ns.
 std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade);
 

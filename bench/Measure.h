@@ -27,7 +27,7 @@ inline constexpr std::size_t kDriftWindow = 10;
 struct TickFigures {
     std::vector<std::int64_t> latenessNs; // against the deadline the source set for each tick
     LatencySummary summary;
-    Histogram histogram; // 10 µs buckets up to kOutlierNs
+    Histogram histogram; // its overflow: the ticks kOutlierNs or more late
     std::int64_t driftNs = 0;
     std::size_t lost = 0; // deadlines that passed without a tick
     bool realTime = false; // the source's thread had a real-time priority

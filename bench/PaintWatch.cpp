@@ -20,11 +20,9 @@
 
 namespace bench {
 
-PaintWatch::PaintWatch(QWidget* target, std::function<void(std::int64_t)> onPainted,
-                       std::function<void()> beforePaint)
+PaintWatch::PaintWatch(QWidget* target, std::function<void(std::int64_t)> onPainted)
     : QObject(target),
-      FOnPainted(std::move(onPainted)),
-      FBeforePaint(std::move(beforePaint))
+      FOnPainted(std::move(onPainted))
 {
     target->installEventFilter(this);
 }
@@ -33,8 +31,6 @@ bool PaintWatch::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::Paint)
         return false;
-    if (FBeforePaint)
-        FBeforePaint();
     // Paint here rather than let the event pass, so the time taken is when the frame is drawn.
     watched->event(event);
     FOnPainted(monotonicNs());

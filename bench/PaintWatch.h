@@ -13,21 +13,19 @@ class QWidget;
 namespace bench {
 
 // Calls back after every paint of one widget with the time the paint ended, for start-up and
-// frame-rate figures, and if asked just before each paint. A child of that widget, on the GUI thread;
+// frame-rate figures. A child of that widget, on the GUI thread;
 // a watch installed later on the same widget takes the paints first, and this one sees none.
 class PaintWatch : public QObject {
     Q_OBJECT
 
 public:
-    PaintWatch(QWidget* target, std::function<void(std::int64_t paintedNs)> onPainted,
-               std::function<void()> beforePaint = {});
+    PaintWatch(QWidget* target, std::function<void(std::int64_t paintedNs)> onPainted);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     std::function<void(std::int64_t)> FOnPainted;
-    std::function<void()> FBeforePaint;
 };
 
 // For start-up probes: prints when `target` first finished painting and the peak RSS by then,

@@ -112,17 +112,10 @@ void drawLatencyPanel(QPainter& p, const QRect& area, const QString& title, cons
         p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
         p.drawText(QRectF(x - 40, plot.bottom() + 6, 80, 16), Qt::AlignHCenter, duration(double(h.edgesNs[i])));
     }
-    // Where a lateness falls on the bucket axis, between the edges around it on their own log scale.
+    // At the middle of the bucket that holds it, the overflow's past the last.
     const auto marker = [&](std::int64_t ns, const QColor& colour, const QString& label, int row) {
-        const auto above = std::ranges::upper_bound(h.edgesNs, ns);
-        double x = plot.left() + (columns - 0.5) * column;
-        if (above == h.edgesNs.begin()) {
-            x = plot.left();
-        } else if (above != h.edgesNs.end()) {
-            const double below = double(*std::prev(above));
-            x = plot.left() + (double(above - h.edgesNs.begin() - 1) + std::log(double(ns) / below) /
-                                                                            std::log(double(*above) / below)) * column;
-        }
+        const auto bucket = std::ranges::upper_bound(h.edgesNs, ns) - h.edgesNs.begin() - 1;
+        const double x = plot.left() + std::max(0.0, (double(bucket) + (bucket < columns - 2 ? 0.5 : 1.5)) * column);
         p.setPen(QPen(colour, 2, Qt::DashLine));
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
         p.setPen(colour);

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <future>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -21,7 +22,7 @@ TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::
     TickFigures figures;
     figures.latenessNs = latenessNs(wakesNs, endsNs, t0Ns, periodNs, next);
     figures.summary = summarize(figures.latenessNs);
-    figures.histogram = histogram(figures.latenessNs, linearEdges(10'000, kOutlierNs / 10'000), kOutliersKept);
+    figures.histogram = histogram(figures.latenessNs, {std::numeric_limits<std::int64_t>::min(), kOutlierNs}, kOutliersKept);
     figures.driftNs = driftNs(wakesNs, periodNs, kDriftWindow);
     figures.lost =
         wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back() - figures.latenessNs.back(), wakesNs.size());

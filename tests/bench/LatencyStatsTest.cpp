@@ -12,7 +12,6 @@ using bench::everyPeriod;
 using bench::Histogram;
 using bench::histogram;
 using bench::latenessNs;
-using bench::linearEdges;
 using bench::logEdges;
 using bench::lostTicks;
 using bench::PaintedFrame;
@@ -173,7 +172,7 @@ TEST(Summarize, EmptyInputGivesZeros)
 TEST(HistogramBuckets, CountsEdgesOverflowUnderflowAndFirstOutliers)
 {
     const std::vector<std::int64_t> lateness{0, 9, 10, 29, 30, -1, 31, 100, 45};
-    const Histogram h = histogram(lateness, linearEdges(10, 3), 2);
+    const Histogram h = histogram(lateness, {0, 10, 20, 30}, 2);
     EXPECT_EQ(h.counts, (std::vector<std::uint64_t>{2, 1, 1}));
     EXPECT_EQ(h.underflow, 1u);
     EXPECT_EQ(h.overflow, 4u);
