@@ -46,7 +46,9 @@ std::vector<FormControl> readFormDescription()
         const QXmlStreamAttributes attributes = xml.attributes();
         if (xml.name() == u"widget") {
             open.push_back(form.size());
-            form.push_back({attributes.value(QLatin1String("class")).toString(), attributes.value(QLatin1String("name")).toString(), {}});
+            form.push_back({attributes.value(QLatin1String("class")).toString(),
+                            attributes.value(QLatin1String("name")).toString(),
+                            {}});
         } else if (xml.name() == u"property" && !open.empty()) {
             property = attributes.value(QLatin1String("name")).toString();
         } else if (!property.isEmpty()) {

@@ -107,7 +107,8 @@ std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodN
     for (std::size_t k = 0; k < wakesNs.size(); ++k)
         lateness[k] = wakesNs[k] - static_cast<std::int64_t>(k) * periodNs;
     const std::size_t n = std::min(window, lateness.size());
-    return median(std::vector(lateness.end() - n, lateness.end())) - median(std::vector(lateness.begin(), lateness.begin() + n));
+    return median(std::vector(lateness.end() - n, lateness.end())) -
+           median(std::vector(lateness.begin(), lateness.begin() + n));
 }
 
 std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastDeadlineNs, std::size_t ticks)
@@ -157,7 +158,8 @@ AdvanceSummary summarizeAdvance(std::span<const int> advances)
     const auto n = static_cast<double>(advances.size());
     s.meanPx = std::reduce(advances.begin(), advances.end(), 0.0) / n;
     const auto squaredDeviation = [&s](int a) { return (a - s.meanPx) * (a - s.meanPx); };
-    s.sdPx = std::sqrt(std::transform_reduce(advances.begin(), advances.end(), 0.0, std::plus<>(), squaredDeviation) / n);
+    s.sdPx =
+        std::sqrt(std::transform_reduce(advances.begin(), advances.end(), 0.0, std::plus<>(), squaredDeviation) / n);
     s.repeatShare = static_cast<double>(std::ranges::count(advances, 0)) / n;
     return s;
 }

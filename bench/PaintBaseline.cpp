@@ -109,7 +109,8 @@ int main(int argc, char* argv[])
     const auto geometry = [&form](const QString& name) {
         return bench::control(form, name).properties.value(QStringLiteral("geometry")).toRect();
     };
-    if (form.empty() || picture.width() < geometry("Image1").width() || picture.height() < geometry("Image1").height()) {
+    if (form.empty() || picture.width() < geometry("Image1").width() ||
+        picture.height() < geometry("Image1").height()) {
         std::fprintf(stderr, "scroll_paint_baseline: the form description or BG.bmp is unreadable, or BG.bmp is "
                              "smaller than the view\n");
         return 1;

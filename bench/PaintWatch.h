@@ -33,9 +33,9 @@ private:
 void reportFirstPaintAndExit(QWidget* target);
 
 // For paint probes: logs every paint of `target`, which shows an 800 x 356 view onto `picture` at `viewAt`,
-// with the left edge of the view it painted, read back from the window's backing store. When standard input reaches its end,
-// which is how the parent says stop, calls `stop`, prints the log, a "PAINTED_NS LEFT" line a frame, and
-// ends the event loop. LEFT is -1 for a paint that showed no view of the picture.
+// with the left edge of the view it painted, read back from the window's backing store. When standard input
+// reaches its end, which is how the parent says stop, calls `stop`, prints the log, a "PAINTED_NS LEFT" line
+// a frame, and ends the event loop. LEFT is -1 for a paint that showed no view of the picture.
 void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop, QPoint viewAt = {});
 
 // Peak resident set of this process so far (VmHWM), in KiB; 0 if unreadable.

@@ -67,7 +67,8 @@ void drawGridLine(QPainter& p, const QRect& plot, double y, int labelWidth, cons
 
 QString duration(double ns)
 {
-    return ns >= 1e6 ? QStringLiteral("%1 ms").arg(ns / 1e6, 0, 'g', 3) : QStringLiteral("%1 µs").arg(ns / 1e3, 0, 'g', 3);
+    return ns >= 1e6 ? QStringLiteral("%1 ms").arg(ns / 1e6, 0, 'g', 3)
+                     : QStringLiteral("%1 µs").arg(ns / 1e3, 0, 'g', 3);
 }
 
 // One source's histogram on log scales, each bucket a bar and the overflow one of its own, with its
@@ -157,7 +158,8 @@ void drawAdvancePanel(QPainter& p, const QRect& area, const QString& title, cons
         const double x = plot.left() + double(i) * column;
         const int advance = f.advances[i];
         const double y = advance == 0 ? plot.bottom() - 6 : yOf(advance);
-        p.fillRect(QRectF(x, y, std::max(1.0, column - 0.5), plot.bottom() - y), advance == 0 || advance > top ? kRed : kBar);
+        p.fillRect(QRectF(x, y, std::max(1.0, column - 0.5), plot.bottom() - y),
+                   advance == 0 || advance > top ? kRed : kBar);
     }
     const double ideal = yOf(f.idealPx);
     p.setPen(QPen(kGreen, 2, Qt::DashLine));

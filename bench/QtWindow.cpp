@@ -24,8 +24,9 @@ QWidget* place(const bench::FormControl& control, QWidget* window)
 {
     const auto& p = control.properties;
     // The window's constructor shows the view's first position in the status line.
-    const QString text = control.name == u"Label1" ? QStringLiteral("SourceRect.Left = 0")
-                                                   : p.value(QStringLiteral("text"), p.value(QStringLiteral("Caption"))).toString();
+    const QString text = control.name == u"Label1"
+                             ? QStringLiteral("SourceRect.Left = 0")
+                             : p.value(QStringLiteral("text"), p.value(QStringLiteral("Caption"))).toString();
     QWidget* widget = nullptr;
     if (control.className == u"TImage") {
         auto* view = new QLabel(window);

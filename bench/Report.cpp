@@ -4,7 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
-#include <iterator>
+#include <string_view>
 
 namespace bench {
 
@@ -60,9 +60,9 @@ void printPaintRow(const QString& label, const PaintFigures& f)
 
 void printPaint(const Results& r, const Plan& plan)
 {
-    std::printf("\nWhat the viewer sees, under Xvfb at %.0f Hz, over %d s of scrolling; of %d runs taking turns, each "
-                "program's with the median\nCPU time. Advance: pixels per refresh on a screen showing the latest frame. "
-                "CPU: %% of one core. Baseline: the least\nprogram that shows the same view and status line.\n",
+    std::printf("\nWhat the viewer sees, under Xvfb at %.0f Hz, over %d s of scrolling; of %d runs taking turns, "
+                "each program's with the median\nCPU time. Advance: pixels per refresh on a screen showing the latest "
+                "frame. CPU: %% of one core. Baseline: the least\nprogram that shows the same view and status line.\n",
                 r.paintBaseline.at(16).refreshHz, plan.paintSeconds, plan.paintRounds);
     std::printf("  %-26s %8s %8s %8s %6s %8s %10s %10s\n", "program", "frames/s", "ideal px", "mean px", "sd px",
                 "repeat %", "CPU prog %", "CPU X %");
@@ -312,7 +312,8 @@ QJsonObject resultsJson(const Results& r, const Plan& plan, bool quick, const st
         {"targets", targetList},
     };
     for (const TickRow& row : tickRows(r))
-        json.insert(QLatin1String(row.key), row.key == std::string_view("scroll_1ms") ? scroll : tickJson(*row.figures));
+        json.insert(QLatin1String(row.key),
+                    row.key == std::string_view("scroll_1ms") ? scroll : tickJson(*row.figures));
     return json;
 }
 

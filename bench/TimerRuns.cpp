@@ -22,7 +22,8 @@ TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::
     TickFigures figures;
     figures.latenessNs = latenessNs(wakesNs, endsNs, t0Ns, periodNs, next);
     figures.summary = summarize(figures.latenessNs);
-    figures.histogram = histogram(figures.latenessNs, {std::numeric_limits<std::int64_t>::min(), kOutlierNs}, kOutliersKept);
+    figures.histogram =
+        histogram(figures.latenessNs, {std::numeric_limits<std::int64_t>::min(), kOutlierNs}, kOutliersKept);
     figures.driftNs = driftNs(wakesNs, periodNs, kDriftWindow);
     figures.lost =
         wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back() - figures.latenessNs.back(), wakesNs.size());

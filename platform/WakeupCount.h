@@ -21,7 +21,10 @@ public:
 
     int Ticks() const { return FTicks.load(std::memory_order_acquire); }
     // Read after Ticks() has shown the ticks waited for.
-    long Wakeups() const { return FAtLatest.load(std::memory_order_relaxed) - FAtFirst.load(std::memory_order_relaxed); }
+    long Wakeups() const
+    {
+        return FAtLatest.load(std::memory_order_relaxed) - FAtFirst.load(std::memory_order_relaxed);
+    }
 
 private:
     std::atomic<long> FAtFirst{0};
