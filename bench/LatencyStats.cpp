@@ -152,7 +152,6 @@ std::vector<int> advancePerRefresh(std::span<const PaintedFrame> frames, std::in
 AdvanceSummary summarizeAdvance(std::span<const int> advances)
 {
     AdvanceSummary s;
-    s.refreshes = advances.size();
     if (advances.empty())
         return s;
     const auto n = static_cast<double>(advances.size());

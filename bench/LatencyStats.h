@@ -95,7 +95,6 @@ struct AdvanceSummary {
     double meanPx = 0;
     double sdPx = 0;         // population standard deviation
     double repeatShare = 0;  // refreshes that showed the previous one's picture again
-    std::size_t refreshes = 0;
 };
 
 AdvanceSummary summarizeAdvance(std::span<const int> advances);

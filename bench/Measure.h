@@ -101,7 +101,6 @@ StepCost measureStepCost(TForm1& form, std::size_t steps);
 struct StartupFigures {
     double ms = 0;
     double rssKiB = 0;
-    int runs = 0; // runs that reported
 };
 
 // Probes launched in turn, `runs` times each, in the given working directories, so that a

@@ -178,7 +178,7 @@ std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& prob
     }
     std::vector<StartupFigures> figures;
     for (std::size_t i = 0; i < probes.size(); ++i)
-        figures.push_back({double(median(ns[i])) / 1e6, double(median(rss[i])), int(ns[i].size())});
+        figures.push_back({double(median(ns[i])) / 1e6, double(median(rss[i]))});
     return figures;
 }
 
