@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace bench {
 
@@ -48,8 +49,11 @@ std::int64_t percentile(std::span<const std::int64_t> sorted, double q)
 
 std::int64_t median(std::vector<std::int64_t> values)
 {
-    std::ranges::sort(values);
-    return percentile(values, 0.5);
+    if (values.empty())
+        return 0;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() - 1) / 2;
+    std::ranges::nth_element(values, middle);
+    return *middle;
 }
 
 LatencySummary summarize(std::span<const std::int64_t> lateness)
@@ -65,14 +69,6 @@ LatencySummary summarize(std::span<const std::int64_t> lateness)
     s.p999Ns = percentile(sorted, 0.999);
     s.maxNs = sorted.back();
     return s;
-}
-
-std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets)
-{
-    std::vector<std::int64_t> edges(buckets + 1);
-    for (std::size_t i = 0; i < edges.size(); ++i)
-        edges[i] = static_cast<std::int64_t>(i) * widthNs;
-    return edges;
 }
 
 std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade)
@@ -104,11 +100,15 @@ Histogram histogram(std::span<const std::int64_t> lateness, std::vector<std::int
     return h;
 }
 
-std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs)
+std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs, std::size_t window)
 {
-    if (wakesNs.empty())
-        return 0;
-    return wakesNs.back() - wakesNs.front() - static_cast<std::int64_t>(wakesNs.size() - 1) * periodNs;
+    // Against any origin: t0 drops out of the difference.
+    std::vector<std::int64_t> lateness(wakesNs.size());
+    for (std::size_t k = 0; k < wakesNs.size(); ++k)
+        lateness[k] = wakesNs[k] - static_cast<std::int64_t>(k) * periodNs;
+    const std::size_t n = std::min(window, lateness.size());
+    return median(std::vector(lateness.end() - n, lateness.end())) -
+           median(std::vector(lateness.begin(), lateness.begin() + n));
 }
 
 std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastDeadlineNs, std::size_t ticks)
@@ -152,18 +152,13 @@ std::vector<int> advancePerRefresh(std::span<const PaintedFrame> frames, std::in
 AdvanceSummary summarizeAdvance(std::span<const int> advances)
 {
     AdvanceSummary s;
-    s.refreshes = advances.size();
     if (advances.empty())
         return s;
     const auto n = static_cast<double>(advances.size());
-    double sum = 0;
-    double squares = 0;
-    for (int a : advances) {
-        sum += a;
-        squares += double(a) * a;
-    }
-    s.meanPx = sum / n;
-    s.sdPx = std::sqrt(std::max(0.0, squares / n - s.meanPx * s.meanPx));
+    s.meanPx = std::reduce(advances.begin(), advances.end(), 0.0) / n;
+    const auto squaredDeviation = [&s](int a) { return (a - s.meanPx) * (a - s.meanPx); };
+    s.sdPx =
+        std::sqrt(std::transform_reduce(advances.begin(), advances.end(), 0.0, std::plus<>(), squaredDeviation) / n);
     s.repeatShare = static_cast<double>(std::ranges::count(advances, 0)) / n;
     return s;
 }

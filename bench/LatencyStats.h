@@ -55,9 +55,6 @@ struct Histogram {
     std::vector<std::size_t> outlierTicks; // first few tick numbers (from 1) that overflowed
 };
 
-// Edges 0, w, 2w, ... of `buckets` fixed-width buckets.
-std::vector<std::int64_t> linearEdges(std::int64_t widthNs, std::size_t buckets);
-
 // Edges from `firstNs` over `decades` powers of ten, `perDecade` buckets each, rounded to ns.
 std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDecade);
 
@@ -65,10 +62,10 @@ std::vector<std::int64_t> logEdges(std::int64_t firstNs, int decades, int perDec
 Histogram histogram(std::span<const std::int64_t> latenessNs, std::vector<std::int64_t> edgesNs,
                     std::size_t maxOutliers);
 
-// How far the last wake fell behind the ideal schedule t0 + k * period, relative to the
-// first: the last tick's lateness minus the first's when every tick counts as the next
-// period's. Ticks a source skipped or a schedule that slips both show here.
-std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs);
+// How far the schedule slipped over the run: each wake's lateness against the ideal schedule t0 + k * period,
+// every tick counting as the next period's, the median of the last `window` wakes against that of the first.
+// A skipped tick or a schedule that slips shows here; a few late ticks at either end do not.
+std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs, std::size_t window);
 
 // Deadlines of the ideal schedule t0 + k * period that passed without a tick, counted up to the
 // deadline the source set for its last tick, so a late last tick is not taken for a lost one.
@@ -98,7 +95,6 @@ struct AdvanceSummary {
     double meanPx = 0;
     double sdPx = 0;         // population standard deviation
     double repeatShare = 0;  // refreshes that showed the previous one's picture again
-    std::size_t refreshes = 0;
 };
 
 AdvanceSummary summarizeAdvance(std::span<const int> advances);

@@ -21,11 +21,13 @@ namespace bench {
 // Reports count the ticks more than 1 ms late and name the first few.
 inline constexpr std::int64_t kOutlierNs = 1'000'000;
 inline constexpr std::size_t kOutliersKept = 5;
+// Drift compares the first and the last ten ticks, so that a late tick at either end is not taken for it.
+inline constexpr std::size_t kDriftWindow = 10;
 
 struct TickFigures {
     std::vector<std::int64_t> latenessNs; // against the deadline the source set for each tick
     LatencySummary summary;
-    Histogram histogram; // 10 µs buckets up to kOutlierNs
+    Histogram histogram; // its overflow: the ticks kOutlierNs or more late
     std::int64_t driftNs = 0;
     std::size_t lost = 0; // deadlines that passed without a tick
     bool realTime = false; // the source's thread had a real-time priority
@@ -49,8 +51,6 @@ std::map<QString, TickRecord> recordTimers(unsigned periodMs, std::size_t ticks,
 
 // Each source's figures against the deadlines its own policy sets.
 std::map<QString, TickFigures> analyseTimers(const std::map<QString, TickRecord>& records, unsigned periodMs);
-
-std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer);
 
 // recordTimers for the precision timer and the baseline in a child process that may not take a
 // real-time priority, as an ordinary desktop user's; `program` is this driver, run as
@@ -101,7 +101,6 @@ StepCost measureStepCost(TForm1& form, std::size_t steps);
 struct StartupFigures {
     double ms = 0;
     double rssKiB = 0;
-    int runs = 0; // runs that reported
 };
 
 // Probes launched in turn, `runs` times each, in the given working directories, so that a

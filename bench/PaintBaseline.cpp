@@ -1,16 +1,19 @@
 // The least program that shows the same motion, as the yardstick for our CPU use:
 //   scroll_paint_baseline MS
-// A real-time thread on absolute deadlines advances a position one pixel every MS milliseconds, and a widget
-// paints the 800 x 356 view at that position straight from BG.bmp, at most once per screen refresh. Speaks to
-// its parent like `scroll_app_probe paint`. Runs in a directory holding BG.bmp.
+// A real-time thread on absolute deadlines advances a position one pixel every MS milliseconds, and one widget
+// of our window's size paints, at most once per screen refresh, the view at that position straight from BG.bmp
+// and the status line "SourceRect.Left = N", each where resources/Unit1.ui places them. Speaks to its parent
+// like `scroll_app_probe paint`. Runs in a directory holding BG.bmp.
 
 #include "BaselineTicker.h"
+#include "FormDescription.h"
 #include "LatencyStats.h"
 #include "PaintWatch.h"
 #include "TickLog.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -26,53 +29,67 @@
 
 namespace {
 
-constexpr int kViewWidth = 800;
-constexpr int kViewHeight = 356;
-
 // Lives on the GUI thread; step() is the ticking thread's.
-class View : public QWidget {
+class Window : public QWidget {
 public:
-    View(QImage picture, std::int64_t refreshNs)
-        : FPicture(std::move(picture)), FCycle(bench::scrollCycle(FPicture.width())), FRefreshNs(refreshNs)
+    Window(QSize size, QRect view, QRect status, QImage picture, std::int64_t refreshNs)
+        : FView(view),
+          FStatus(status),
+          FPicture(std::move(picture)),
+          FCycle(bench::scrollCycle(FPicture.width())),
+          FRefreshNs(refreshNs)
     {
         setAttribute(Qt::WA_OpaquePaintEvent);
-        setFixedSize(kViewWidth, kViewHeight);
+        setFixedSize(size);
     }
 
-    // Asks for a paint unless one is already coming.
+    QPoint viewAt() const { return FView.topLeft(); }
+
+    // Asks for a frame unless one is already coming.
     void step()
     {
         FLeft.store((FLeft.load(std::memory_order_relaxed) + 1) % FCycle, std::memory_order_relaxed);
-        if (!FPaintAsked.exchange(true))
-            QMetaObject::invokeMethod(this, [this] { paintInTurn(); }, Qt::QueuedConnection);
+        if (!FFrameAsked.exchange(true))
+            QMetaObject::invokeMethod(this, [this] { frameInTurn(); }, Qt::QueuedConnection);
     }
 
 protected:
-    void paintEvent(QPaintEvent*) override
+    void paintEvent(QPaintEvent* event) override
     {
-        FPaintAsked = false;  // a step from now on needs a paint of its own
+        FFrameAsked = false; // a step from now on needs a frame of its own
         const std::int64_t now = bench::monotonicNs();
-        // Half a refresh of slack keeps the pace on average without two paints back to back after a late one.
-        FNextPaintNs = std::max(FNextPaintNs + FRefreshNs, now + FRefreshNs / 2);
-        QPainter(this).drawImage(0, 0, FPicture, FLeft.load(std::memory_order_relaxed), 0, kViewWidth, kViewHeight);
+        // Half a refresh of slack keeps the pace on average without two frames back to back after a late one.
+        FNextFrameNs = std::max(FNextFrameNs + FRefreshNs, now + FRefreshNs / 2);
+        const int left = FLeft.load(std::memory_order_relaxed);
+        QPainter painter(this);
+        painter.drawImage(FView.topLeft(), FPicture, QRect(left, 0, FView.width(), FView.height()));
+        painter.setClipRegion(event->region().subtracted(FView));
+        painter.fillRect(rect(), palette().window());
+        painter.drawText(FStatus, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("SourceRect.Left = %1").arg(left));
     }
 
 private:
-    // Paints now, or when a refresh has passed since the last paint.
-    void paintInTurn()
+    // A frame now, or when a refresh has passed since the last one.
+    void frameInTurn()
     {
-        const std::int64_t wait = FNextPaintNs - bench::monotonicNs();
+        const auto frame = [this] {
+            update(FView);
+            update(FStatus);
+        };
+        const std::int64_t wait = FNextFrameNs - bench::monotonicNs();
         if (wait <= 0)
-            update();
+            frame();
         else
-            QTimer::singleShot(std::chrono::milliseconds(wait / 1'000'000), Qt::PreciseTimer, this, [this] { update(); });
+            QTimer::singleShot(std::chrono::milliseconds(wait / 1'000'000), Qt::PreciseTimer, this, frame);
     }
 
+    const QRect FView;
+    const QRect FStatus;
     const QImage FPicture;
     const int FCycle;
     const std::int64_t FRefreshNs;
-    std::int64_t FNextPaintNs = 0;  // the GUI thread's alone
-    std::atomic<bool> FPaintAsked{false};
+    std::int64_t FNextFrameNs = 0; // the GUI thread's alone
+    std::atomic<bool> FFrameAsked{false};
     std::atomic<int> FLeft{0};
 };
 
@@ -86,27 +103,34 @@ int main(int argc, char* argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    bench::useTheProgramsFont();
+    const std::vector<bench::FormControl> form = bench::readFormDescription();
     const QImage picture = QImage(QStringLiteral("BG.bmp")).convertToFormat(QImage::Format_RGB32);
-    if (picture.width() < kViewWidth || picture.height() < kViewHeight) {
-        std::fprintf(stderr, "scroll_paint_baseline: BG.bmp is unreadable or smaller than the view\n");
+    const auto geometry = [&form](const QString& name) {
+        return bench::control(form, name).properties.value(QStringLiteral("geometry")).toRect();
+    };
+    if (form.empty() || picture.width() < geometry("Image1").width() ||
+        picture.height() < geometry("Image1").height()) {
+        std::fprintf(stderr, "scroll_paint_baseline: the form description or BG.bmp is unreadable, or BG.bmp is "
+                             "smaller than the view\n");
         return 1;
     }
     const double hz = QGuiApplication::primaryScreen()->refreshRate();
-    View view(picture, std::llround(1e9 / hz));
+    Window window(geometry("Form1").size(), geometry("Image1"), geometry("Label1"), picture, std::llround(1e9 / hz));
     std::unique_ptr<bench::BaselineTicker> ticker;
-    new bench::PaintWatch(&view, [&, started = false](std::int64_t) mutable {
+    new bench::PaintWatch(&window, [&, started = false](std::int64_t) mutable {
         if (std::exchange(started, true))
             return;
         // From now on this watch sees no paints: the log's, installed later, takes them first.
-        bench::logFramesUntilStdinCloses(&view, picture, [&ticker] { ticker.reset(); });
+        bench::logFramesUntilStdinCloses(&window, picture, [&ticker] { ticker.reset(); }, window.viewAt());
         const std::int64_t t0 = bench::monotonicNs();
-        ticker = std::make_unique<bench::BaselineTicker>(t0, std::int64_t(intervalMs) * 1'000'000, [&view] {
-            view.step();
+        ticker = std::make_unique<bench::BaselineTicker>(t0, std::int64_t(intervalMs) * 1'000'000, [&window] {
+            window.step();
             return true;
         });
         bench::reportLine(
             {{"started_ns", t0}, {"width", picture.width()}, {"refresh_mhz", std::llround(hz * 1000)}});
     });
-    view.show();
+    window.show();
     return app.exec();
 }

@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSocketNotifier>
 #include <QWidget>
 
@@ -18,11 +20,9 @@
 
 namespace bench {
 
-PaintWatch::PaintWatch(QWidget* target, std::function<void(std::int64_t)> onPainted,
-                       std::function<void()> beforePaint)
+PaintWatch::PaintWatch(QWidget* target, std::function<void(std::int64_t)> onPainted)
     : QObject(target),
-      FOnPainted(std::move(onPainted)),
-      FBeforePaint(std::move(beforePaint))
+      FOnPainted(std::move(onPainted))
 {
     target->installEventFilter(this);
 }
@@ -31,8 +31,6 @@ bool PaintWatch::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::Paint)
         return false;
-    if (FBeforePaint)
-        FBeforePaint();
     // Paint here rather than let the event pass, so the time taken is when the frame is drawn.
     watched->event(event);
     FOnPainted(monotonicNs());
@@ -102,17 +100,17 @@ private:
 
 }  // namespace
 
-void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop)
+void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<void()> stop, QPoint viewAt)
 {
     // Painted on the GUI thread only; room for minutes of frames, so logging allocates nothing.
     auto frames = std::make_shared<std::vector<PaintedFrame>>();
     frames->reserve(1 << 18);
     auto finder = std::make_shared<ViewFinder>(std::move(picture).convertToFormat(QImage::Format_RGB32));
-    new PaintWatch(target, [target, frames, finder](std::int64_t paintedNs) {
+    new PaintWatch(target, [target, frames, finder, viewAt](std::int64_t paintedNs) {
         // The raster backing store paints into an image: what the paint put there is what the screen gets.
         const QPaintDevice* device = target->window()->backingStore()->paintDevice();
         const int left = device && device->devType() == QInternal::Image
-            ? finder->find(*static_cast<const QImage*>(device), target->mapTo(target->window(), QPoint()))
+            ? finder->find(*static_cast<const QImage*>(device), target->mapTo(target->window(), viewAt))
             : -1;
         frames->push_back({paintedNs, left});
     });
@@ -134,6 +132,7 @@ void logFramesUntilStdinCloses(QWidget* target, QImage picture, std::function<vo
 
 std::int64_t peakRssKiB()
 {
+    // Not getrusage's ru_maxrss: across exec it keeps the peak of the forking parent's memory.
     // /proc files report size 0, so read the whole file rather than test atEnd().
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -147,9 +146,10 @@ std::int64_t peakRssKiB()
 
 void reportLine(std::initializer_list<std::pair<const char*, std::int64_t>> fields)
 {
+    QJsonObject line;
     for (const auto& [key, value] : fields)
-        std::printf("%s=%lld ", key, static_cast<long long>(value));
-    std::printf("\n");
+        line.insert(QLatin1String(key), qint64(value));
+    std::printf("%s\n", QJsonDocument(line).toJson(QJsonDocument::Compact).constData());
     std::fflush(stdout);
 }
 

@@ -1,8 +1,10 @@
 // The yardsticks for start-up, each measured to its first paint as ours is:
-//   scroll_qt_window         our window in plain Qt: the same controls with their texts at their places, and
-//                            the first 800 x 356 pixels of BG.bmp, read with Qt's reader, shown in the view
+//   scroll_qt_window         our window in plain Qt: the controls of resources/Unit1.ui, each as the Qt class ours
+//                            stands on, with their texts at their places, and the view's part of BG.bmp, read
+//                            with Qt's reader, shown in the view
 //   scroll_qt_window empty   an empty window of our window's outer size
 
+#include "FormDescription.h"
 #include "PaintWatch.h"
 
 #include <QApplication>
@@ -11,19 +13,41 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QWidget>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-template <class TControl>
-TControl* place(QWidget* window, const char* text, int left, int top, int width, int height)
+// Plain Qt's counterpart of one of our controls, placed and labelled; none for what is no widget (a timer).
+QWidget* place(const bench::FormControl& control, QWidget* window)
 {
-    auto* control = new TControl(QString::fromLatin1(text), window);
-    control->setGeometry(left, top, width, height);
-    return control;
+    const auto& p = control.properties;
+    // The window's constructor shows the view's first position in the status line.
+    const QString text = control.name == u"Label1"
+                             ? QStringLiteral("SourceRect.Left = 0")
+                             : p.value(QStringLiteral("text"), p.value(QStringLiteral("Caption"))).toString();
+    QWidget* widget = nullptr;
+    if (control.className == u"TImage") {
+        auto* view = new QLabel(window);
+        const QRect at = p.value(QStringLiteral("geometry")).toRect();
+        view->setPixmap(QPixmap::fromImage(QImage(QStringLiteral("BG.bmp")).copy(QRect(QPoint(), at.size()))));
+        widget = view;
+    } else if (control.className == u"TLabel") {
+        widget = new QLabel(text, window);
+    } else if (control.className == u"TButton") {
+        widget = new QPushButton(text, window);
+    } else if (control.className == u"TRadioButton") {
+        auto* button = new QRadioButton(text, window);
+        button->setChecked(p.value(QStringLiteral("checked")).toBool());
+        widget = button;
+    } else if (control.className == u"TEdit") {
+        widget = new QLineEdit(text, window);
+    } else {
+        return nullptr;
+    }
+    widget->setGeometry(p.value(QStringLiteral("geometry")).toRect());
+    return widget;
 }
 
 }  // namespace
@@ -36,27 +60,32 @@ int main(int argc, char* argv[])
         return 2;
     }
     QApplication app(argc, argv);
+    const std::vector<bench::FormControl> form = bench::readFormDescription();
+    if (form.empty()) {
+        std::fprintf(stderr, "scroll_qt_window: the form description is unreadable\n");
+        return 1;
+    }
+    const QVariantHash& own = form.front().properties;
     QWidget window;
     if (empty) {
-        window.resize(826, 439);
+        window.resize(own.value(QStringLiteral("OuterSize")).toSize());
         bench::reportFirstPaintAndExit(&window);
         window.show();
         return app.exec();
     }
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    font.setPixelSize(13);
-    QApplication::setFont(font);
-    window.setWindowTitle(QStringLiteral("Form1"));
-    window.setFixedSize(818, 412);
-    auto* view = place<QLabel>(&window, "", 8, 8, 800, 356);
-    view->setPixmap(QPixmap::fromImage(QImage(QStringLiteral("BG.bmp")).copy(0, 0, 800, 356)));
-    place<QLabel>(&window, "SourceRect.Left = 0", 584, 376, 225, 17);
-    place<QLabel>(&window, "Interval (ms)", 368, 376, 72, 16);
-    place<QPushButton>(&window, "START", 8, 368, 89, 33);
-    place<QRadioButton>(&window, "Timer", 136, 376, 65, 17)->setChecked(true);
-    place<QRadioButton>(&window, "Multimedia Timer", 208, 376, 129, 17);
-    place<QLineEdit>(&window, "10", 448, 376, 49, 24);
+    bench::useTheProgramsFont();
+    window.setWindowTitle(own.value(QStringLiteral("windowTitle")).toString());
+    window.setFixedSize(own.value(QStringLiteral("geometry")).toRect().size());
+    QWidget* view = nullptr;
+    for (const bench::FormControl& control : form) {
+        QWidget* widget = place(control, &window);
+        if (control.className == u"TImage")
+            view = widget;
+    }
+    if (!view) {
+        std::fprintf(stderr, "scroll_qt_window: the form has no view\n");
+        return 1;
+    }
     bench::reportFirstPaintAndExit(view);
     window.show();
     return app.exec();

@@ -1,13 +1,10 @@
 #include "Report.h"
 
-#include "AdvancePlot.h"
-#include "LatencyPlot.h"
-
 #include <QJsonArray>
 
 #include <cmath>
 #include <cstdio>
-#include <iterator>
+#include <string_view>
 
 namespace bench {
 
@@ -63,14 +60,9 @@ void printPaintRow(const QString& label, const PaintFigures& f)
 
 void printPaint(const Results& r, const Plan& plan)
 {
-    std::printf("\nWhat the viewer sees, under Xvfb (refresh %.0f Hz as the programs saw it), over %d s of "
-                "scrolling; of %d runs taking turns, each program's\nwith the median CPU time. Frames: painted per "
-                "second. Advance: pixels the view moved from one refresh to the next on a\nscreen showing the latest "
-                "frame painted at each refresh: ideal (refresh period / interval), mean, standard deviation,\nshare "
-                "of refreshes repeating a picture. CPU: %% of one core of the program and of the X server. Baseline: "
-                "a real-time\nthread on absolute deadlines advancing a position, and a widget painting the view there "
-                "straight from the picture,\nat most once per refresh. Screen: of 8 refreshing at spread phases, the "
-                "one with the median share of repeats.\n",
+    std::printf("\nWhat the viewer sees, under Xvfb at %.0f Hz, over %d s of scrolling; of %d runs taking turns, "
+                "each program's with the median\nCPU time. Advance: pixels per refresh on a screen showing the latest "
+                "frame. CPU: %% of one core. Baseline: the least\nprogram that shows the same view and status line.\n",
                 r.paintBaseline.at(16).refreshHz, plan.paintSeconds, plan.paintRounds);
     std::printf("  %-26s %8s %8s %8s %6s %8s %10s %10s\n", "program", "frames/s", "ideal px", "mean px", "sd px",
                 "repeat %", "CPU prog %", "CPU X %");
@@ -91,6 +83,27 @@ QJsonObject tickJson(const TickFigures& f)
             {"drift_us", us(f.driftNs)},       {"ticks", qint64(f.summary.ticks)},
             {"lost_ticks", qint64(f.lost)},    {"over_1ms", qint64(f.histogram.overflow)},
             {"outlier_ticks", outliers},       {"real_time", f.realTime}};
+}
+
+// The tick sources as the report lists them and results.json names them, each with the baseline it ticked beside.
+struct TickRow {
+    const char* key;
+    const char* label;
+    const TickFigures* figures;
+    const TickFigures* base;
+};
+
+std::vector<TickRow> tickRows(const Results& r)
+{
+    return {{"mmtimer_1ms", "precision timer, 1 ms", &r.mm1, &r.base1},
+            {"baseline_1ms", "baseline thread, 1 ms", &r.base1, nullptr},
+            {"mmtimer_10ms", "precision timer, 10 ms", &r.mm10, &r.base10},
+            {"baseline_10ms", "baseline thread, 10 ms", &r.base10, nullptr},
+            {"stdtimer_10ms", "standard timer, 10 ms", &r.std10, &r.base10},
+            {"scroll_1ms", "scrolling, precision 1 ms", &r.scroll.ticks, &r.scroll.baseline},
+            {"baseline_scroll_1ms", "baseline beside scrolling", &r.scroll.baseline, nullptr},
+            {"mmtimer_1ms_user", "precision, 1 ms, ordinary", &r.mm1User, &r.base1User},
+            {"baseline_1ms_user", "baseline, 1 ms, ordinary", &r.base1User, nullptr}};
 }
 
 QJsonObject paintJson(const Results& r, const Plan& plan)
@@ -210,20 +223,12 @@ std::vector<Target> targets(const Results& r, bool quick)
 void printReport(const Results& r, const Plan& plan, const std::vector<Target>& targets)
 {
     std::printf("\nTick lateness (µs): wake time minus the deadline the source set for that tick. Drift: how far the "
-                "last tick fell\nbehind the ideal schedule t0 + k·P relative to the first; lost: deadlines that passed "
-                "without a tick. Last column:\nmedian / p99 as multiples of those of the baseline thread ticking "
-                "beside it.\n");
+                "schedule slipped, the last\nten ticks against the first on t0 + k·P; lost: deadlines passed without "
+                "a tick. Last column: median / p99 against the baseline's.\n");
     std::printf("  %-26s %6s %8s %8s %8s %9s %8s %5s   %s\n", "source", "ticks", "median", "p99", "p99.9", "worst",
                 "drift", "lost", "vs baseline");
-    printTickRow("precision timer, 1 ms", r.mm1, &r.base1);
-    printTickRow("baseline thread, 1 ms", r.base1, nullptr);
-    printTickRow("precision timer, 10 ms", r.mm10, &r.base10);
-    printTickRow("baseline thread, 10 ms", r.base10, nullptr);
-    printTickRow("standard timer, 10 ms", r.std10, &r.base10);
-    printTickRow("scrolling, precision 1 ms", r.scroll.ticks, &r.scroll.baseline);
-    printTickRow("baseline beside scrolling", r.scroll.baseline, nullptr);
-    printTickRow("precision, 1 ms, ordinary", r.mm1User, &r.base1User);
-    printTickRow("baseline, 1 ms, ordinary", r.base1User, nullptr);
+    for (const TickRow& row : tickRows(r))
+        printTickRow(row.label, *row.figures, row.base);
     const auto rt = [](const TickFigures& f) { return f.realTime ? "real-time" : "ordinary"; };
     std::printf("  priorities taken: precision timer %s, baseline %s; in the run refused real-time (\"ordinary\"): "
                 "precision timer %s, baseline %s\n",
@@ -264,7 +269,7 @@ void printReport(const Results& r, const Plan& plan, const std::vector<Target>& 
 
 QJsonObject resultsJson(const Results& r, const Plan& plan, bool quick, const std::vector<Target>& targets)
 {
-    QJsonObject scroll = tickJson(r.scroll.ticks);
+    QJsonObject scroll = tickJson(r.scroll.ticks); // with what only scrolling has
     scroll.insert("ticks_per_s", r.scroll.ticksPerS);
     scroll.insert("frames_per_s", r.scroll.framesPerS);
     scroll.insert("max_pending", r.scroll.maxPending);
@@ -279,17 +284,8 @@ QJsonObject resultsJson(const Results& r, const Plan& plan, bool quick, const st
                                       {"limit", t.limit},
                                       {"met", t.met},
                                       {"judged", t.unjudged.isEmpty()}});
-    return {
+    QJsonObject json{
         {"quick", quick},
-        {"mmtimer_1ms", tickJson(r.mm1)},
-        {"baseline_1ms", tickJson(r.base1)},
-        {"mmtimer_10ms", tickJson(r.mm10)},
-        {"baseline_10ms", tickJson(r.base10)},
-        {"stdtimer_10ms", tickJson(r.std10)},
-        {"mmtimer_1ms_user", tickJson(r.mm1User)},
-        {"baseline_1ms_user", tickJson(r.base1User)},
-        {"scroll_1ms", scroll},
-        {"baseline_scroll_1ms", tickJson(r.scroll.baseline)},
         {"scrollstep", QJsonObject{{"step_ns_p50", r.step.stepNs},
                                    {"memcpy_ns_p50", r.step.memcpyNs},
                                    {"steps", qint64(plan.steps)}}},
@@ -315,39 +311,10 @@ QJsonObject resultsJson(const Results& r, const Plan& plan, bool quick, const st
         {"paint", paintJson(r, plan)},
         {"targets", targetList},
     };
-}
-
-QImage latencyPlot(const Results& r)
-{
-    // 1 µs to 10 ms in ten buckets a decade: the sleeping threads and the event loop differ by orders of
-    // magnitude, which fixed-width buckets cannot show side by side.
-    const auto panel = [](const QString& title, const TickFigures& f) {
-        return LatencyPanel{title, histogram(f.latenessNs, logEdges(1'000, 4, 10), 0), f.summary};
-    };
-    return drawLatencyPanels(
-        QStringLiteral("Tick lateness at a 10 ms period, the three sources ticking side by side"),
-        {panel(QStringLiteral("precision timer (TMMTimer)"), r.mm10),
-         panel(QStringLiteral("baseline (clock_nanosleep thread)"), r.base10),
-         panel(QStringLiteral("standard timer (TTimer)"), r.std10)});
-}
-
-QImage advancePlot(const Results& r, double seconds)
-{
-    const auto panel = [](const QString& title, const PaintFigures& f) {
-        return AdvancePanel{title, f.advances, f.refreshHz, f.idealPx, f.framesPerS, f.advance};
-    };
-    std::vector<AdvancePanel> panels;
-    for (const auto& [timer, title] : kTimers) {
-        for (unsigned ms : kPaintIntervals)
-            panels.push_back(panel(QStringLiteral("%1, %2 ms").arg(title).arg(ms), r.paint.at(paintKey(timer, ms))));
-    }
-    for (unsigned ms : kPaintIntervals)
-        panels.push_back(panel(QStringLiteral("baseline program, %1 ms").arg(ms), r.paintBaseline.at(ms)));
-    return drawAdvancePanels(
-        QStringLiteral("Pixels the view advanced at each screen refresh (Xvfb, %1 Hz), the first %2 s")
-            .arg(r.paintBaseline.at(16).refreshHz, 0, 'f', 0)
-            .arg(seconds),
-        panels, int(std::size(kPaintIntervals)), seconds);
+    for (const TickRow& row : tickRows(r))
+        json.insert(QLatin1String(row.key),
+                    row.key == std::string_view("scroll_1ms") ? scroll : tickJson(*row.figures));
+    return json;
 }
 
 } // namespace bench

@@ -56,7 +56,7 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
         ends.record(monotonicNs());
     });
 
-    // Started as in measureTimers: a whole period to each first deadline, half a period apart.
+    // Started as in recordTimers: a whole period to each first deadline, half a period apart.
     const std::int64_t baseT0 = monotonicNs();
     BaselineTicker baseline(baseT0, period, baseLog);
     std::this_thread::sleep_for(std::chrono::nanoseconds(period / 2));

@@ -6,11 +6,11 @@
 #include "TickLoop.h"
 
 #include "TimerService.h"
-
-#include <sys/resource.h>
+#include "WakeupCount.h"
 
 #include <chrono>
 #include <future>
+#include <limits>
 #include <random>
 #include <thread>
 
@@ -22,8 +22,9 @@ TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::
     TickFigures figures;
     figures.latenessNs = latenessNs(wakesNs, endsNs, t0Ns, periodNs, next);
     figures.summary = summarize(figures.latenessNs);
-    figures.histogram = histogram(figures.latenessNs, linearEdges(10'000, kOutlierNs / 10'000), kOutliersKept);
-    figures.driftNs = driftNs(wakesNs, periodNs);
+    figures.histogram =
+        histogram(figures.latenessNs, {std::numeric_limits<std::int64_t>::min(), kOutlierNs}, kOutliersKept);
+    figures.driftNs = driftNs(wakesNs, periodNs, kDriftWindow);
     figures.lost =
         wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back() - figures.latenessNs.back(), wakesNs.size());
     return figures;
@@ -91,32 +92,22 @@ std::map<QString, TickFigures> analyseTimers(const std::map<QString, TickRecord>
     return figures;
 }
 
-std::map<QString, TickFigures> measureTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
-{
-    return analyseTimers(recordTimers(periodMs, ticks, withStandardTimer), periodMs);
-}
-
 namespace {
 
-// One event of the timer service counting its thread's voluntary context switches, each a sleep it woke
-// from, between its first tick and the last one asked for.
-struct WakeupCount {
-    std::size_t ticksWanted = 0;
-    std::size_t ticks = 0;  // the event thread's alone until `done` is set
-    long firstSwitches = 0;
-    long lastSwitches = 0;
+// One event of the timer service counting its thread's wake-ups over the ticks asked for.
+struct WakeupRun {
+    int ticksWanted = 0;
+    TWakeupCount count;
     std::promise<void> done;
 
     static void tick(TimerEventId, std::uint32_t, std::uintptr_t user, std::uintptr_t, std::uintptr_t)
     {
-        auto& count = *reinterpret_cast<WakeupCount*>(user);
-        if (count.ticks > count.ticksWanted)
+        auto& run = *reinterpret_cast<WakeupRun*>(user);
+        if (run.count.Ticks() > run.ticksWanted)
             return;
-        rusage usage{};
-        getrusage(RUSAGE_THREAD, &usage);
-        (count.ticks == 0 ? count.firstSwitches : count.lastSwitches) = usage.ru_nvcsw;
-        if (count.ticks++ == count.ticksWanted)
-            count.done.set_value();
+        run.count.Tick();
+        if (run.count.Ticks() == run.ticksWanted + 1)
+            run.done.set_value();
     }
 };
 
@@ -124,21 +115,22 @@ struct WakeupCount {
 
 std::map<unsigned, WakeupFigures> measureWakeups(const std::map<unsigned, std::size_t>& ticksByPeriodMs)
 {
-    std::map<unsigned, WakeupCount> counts;
+    std::map<unsigned, WakeupRun> runs;
     std::map<unsigned, TimerEventId> events;
     for (const auto& [periodMs, ticks] : ticksByPeriodMs) {
-        WakeupCount& count = counts[periodMs];
-        count.ticksWanted = ticks;
-        events[periodMs] = timeSetEvent(periodMs, 1, &WakeupCount::tick, reinterpret_cast<std::uintptr_t>(&count),
-                                        TIME_PERIODIC);
+        WakeupRun& run = runs[periodMs];
+        run.ticksWanted = int(ticks);
+        events[periodMs] =
+            timeSetEvent(periodMs, 1, &WakeupRun::tick, reinterpret_cast<std::uintptr_t>(&run), TIME_PERIODIC);
     }
     std::map<unsigned, WakeupFigures> figures;
-    for (auto& [periodMs, count] : counts) {
-        const auto limit = std::chrono::milliseconds(3 * (count.ticksWanted + 1) * periodMs + 10'000);
-        const bool finished = events[periodMs] != 0 && count.done.get_future().wait_for(limit) == std::future_status::ready;
+    for (auto& [periodMs, run] : runs) {
+        const auto limit = std::chrono::milliseconds(3 * (run.ticksWanted + 1) * periodMs + 10'000);
+        const bool finished =
+            events[periodMs] != 0 && run.done.get_future().wait_for(limit) == std::future_status::ready;
         timeKillEvent(events[periodMs]);
         if (finished)
-            figures[periodMs] = {count.ticksWanted, count.lastSwitches - count.firstSwitches};
+            figures[periodMs] = {std::size_t(run.ticksWanted), run.count.Wakeups()};
     }
     return figures;
 }

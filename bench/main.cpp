@@ -46,10 +46,10 @@ bool writeWideBitmap(const QString& from, const QString& to, int width)
 Results measureAll(const Plan& plan, const QString& dir, const QString& wideDir, qint64 xserverPid)
 {
     Results r;
-    auto at1 = bench::measureTimers(1, plan.ticks1ms, false);
+    auto at1 = bench::analyseTimers(bench::recordTimers(1, plan.ticks1ms, false), 1);
     r.mm1 = at1["mmtimer"];
     r.base1 = at1["baseline"];
-    auto at10 = bench::measureTimers(10, plan.ticks10ms, true);
+    auto at10 = bench::analyseTimers(bench::recordTimers(10, plan.ticks10ms, true), 10);
     r.mm10 = at10["mmtimer"];
     r.base10 = at10["baseline"];
     r.std10 = at10["stdtimer"];

@@ -1,10 +1,9 @@
 #include "Eventually.h"
 #include "ThreadsLeft.h"
 #include "TimerService.h"
+#include "WakeupCount.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/resource.h>
 
 #include <atomic>
 #include <memory>
@@ -24,21 +23,11 @@ std::set<std::string> ThreadsBefore()
     return ListedThreads();
 }
 
-// Times the calling thread has given up the processor to wait: each sleep to a deadline is one.
-long WaitsOfThisThread()
-{
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    return usage.ru_nvcsw;
-}
-
 struct Ticks {
     std::atomic<int> count{0};
     std::atomic<TimerEventId> seenId{0};
     std::atomic<int> oddArguments{0};
-    // The event thread's waits at its first and at its latest tick.
-    std::atomic<long> waitsAtFirst{0};
-    std::atomic<long> waitsAtLatest{0};
+    TWakeupCount wakeups;
 };
 
 void CountTick(TimerEventId id, std::uint32_t message, std::uintptr_t user, std::uintptr_t reserved1,
@@ -48,10 +37,7 @@ void CountTick(TimerEventId id, std::uint32_t message, std::uintptr_t user, std:
     ticks->seenId.store(id);
     if (message != 0 || reserved1 != 0 || reserved2 != 0)
         ++ticks->oddArguments;
-    const long waits = WaitsOfThisThread();
-    if (ticks->count == 0)
-        ticks->waitsAtFirst = waits;
-    ticks->waitsAtLatest = waits;
+    ticks->wakeups.Tick();
     ++ticks->count;
 }
 
@@ -81,7 +67,7 @@ TEST(TimerEvents, PeriodicTicksKeepToTheScheduleWakingOncePerTick)
         EXPECT_EQ(0, ticks.oddArguments) << row.name;
         // Pins the fault of a thread that woke every few milliseconds to look for a kill.
         const int intervals = ticks.count - 1;
-        EXPECT_LE(ticks.waitsAtLatest - ticks.waitsAtFirst, intervals + intervals / 10 + 2)
+        EXPECT_LE(ticks.wakeups.Wakeups(), intervals + intervals / 10 + 2)
             << row.name << " over " << intervals << " intervals";
     }
 }

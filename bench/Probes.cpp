@@ -1,9 +1,13 @@
+// The probes: our program and the yardsticks run as processes of their own, reporting start-up, CPU use and
+// the frames they painted.
+
 #include "Measure.h"
 #include "TickLog.h"
 
 #include <QDir>
 #include <QFile>
-#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -38,23 +42,35 @@ double cpuSeconds(qint64 pid)
     return seconds;
 }
 
-QHash<QByteArray, std::int64_t> fieldsOf(const QByteArray& line)
-{
-    QHash<QByteArray, std::int64_t> fields;
-    for (const QByteArray& field : line.simplified().split(' ')) {
-        const auto pair = field.split('=');
-        if (pair.size() == 2)
-            fields.insert(pair[0], pair[1].toLongLong());
-    }
-    return fields;
-}
-
+// Qt's chatter on a probe's standard error is shown only when the probe failed.
 void fail(QProcess& process, const char* what)
 {
-    std::fprintf(stderr, "scrollbench: %s %s %s:\n%s\n", qUtf8Printable(process.program()),
-                 qUtf8Printable(process.arguments().join(' ')), what, process.readAllStandardError().constData());
+    std::fprintf(stderr, "scrollbench: %s %s in %s %s:\n%s\n", qUtf8Printable(process.program()),
+                 qUtf8Printable(process.arguments().join(' ')), qUtf8Printable(process.workingDirectory()), what,
+                 process.readAllStandardError().constData());
     process.kill();
     process.waitForFinished();
+}
+
+struct ProbeRun {
+    std::int64_t launchedNs = 0;
+    QJsonObject fields; // of its report line; empty on failure
+};
+
+ProbeRun runProbe(const QString& program, const QStringList& arguments, const QString& directory, int timeoutMs)
+{
+    ProbeRun run;
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(directory);
+    run.launchedNs = monotonicNs();
+    process.start();
+    if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        fail(process, "failed");
+    else
+        run.fields = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    return run;
 }
 
 } // namespace
@@ -77,9 +93,10 @@ PaintFigures measurePaint(const QString& program, const QStringList& arguments, 
             return figures;
         }
     }
-    const auto started = fieldsOf(process.readLine());
-    const double refreshHz = double(started.value("refresh_mhz")) / 1000;
-    if (refreshHz <= 0 || started.value("width") <= 0) {
+    const QJsonObject started = QJsonDocument::fromJson(process.readLine()).object();
+    const double refreshHz = started.value(QStringLiteral("refresh_mhz")).toDouble() / 1000;
+    const int width = started.value(QStringLiteral("width")).toInt();
+    if (refreshHz <= 0 || width <= 0) {
         fail(process, "said nothing sensible at its start");
         return figures;
     }
@@ -124,7 +141,7 @@ PaintFigures measurePaint(const QString& program, const QStringList& arguments, 
     // synchronised screen would not. Of screens refreshing at evenly spread phases, the one with the
     // median share of repeats speaks for all: one chance alignment does not decide it.
     const std::int64_t refreshNs = std::llround(1e9 / refreshHz);
-    const int cycle = scrollCycle(int(started.value("width")));
+    const int cycle = scrollCycle(width);
     std::vector<std::pair<AdvanceSummary, std::vector<int>>> phases;
     for (int phase = 0; phase < kPhases; ++phase) {
         auto advances = advancePerRefresh(frames, from + phase * refreshNs / kPhases, to, refreshNs, cycle);
@@ -145,5 +162,35 @@ PaintFigures medianRun(std::vector<PaintFigures> runs)
     std::ranges::sort(runs, {}, [](const PaintFigures& f) { return f.cpuPct + f.xserverCpuPct; });
     return std::move(runs[(runs.size() - 1) / 2]);
 }
+
+std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs)
+{
+    std::vector<std::vector<std::int64_t>> ns(probes.size());
+    std::vector<std::vector<std::int64_t>> rss(probes.size());
+    for (int run = 0; run < runs; ++run) {
+        for (std::size_t i = 0; i < probes.size(); ++i) {
+            const ProbeRun probe = runProbe(probes[i].program, probes[i].arguments, probes[i].directory, 30'000);
+            if (!probe.fields.contains(QStringLiteral("first_paint_ns")))
+                continue;
+            ns[i].push_back(probe.fields.value(QStringLiteral("first_paint_ns")).toInteger() - probe.launchedNs);
+            rss[i].push_back(probe.fields.value(QStringLiteral("rss_kib")).toInteger());
+        }
+    }
+    std::vector<StartupFigures> figures;
+    for (std::size_t i = 0; i < probes.size(); ++i)
+        figures.push_back({double(median(ns[i])) / 1e6, double(median(rss[i]))});
+    return figures;
+}
+
+double measureIdleCpuPct(const QString& appProbe, const QString& directory, const QString& kind, int seconds)
+{
+    const ProbeRun probe = runProbe(appProbe, {QStringLiteral("idle"), kind, QString::number(seconds)}, directory,
+                                    seconds * 1000 + 30'000);
+    const std::int64_t wall = probe.fields.value(QStringLiteral("wall_ns")).toInteger();
+    if (wall <= 0)
+        return -1;
+    return 100.0 * double(probe.fields.value(QStringLiteral("cpu_ns")).toInteger()) / double(wall);
+}
+
 
 } // namespace bench
