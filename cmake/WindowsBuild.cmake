@@ -1,6 +1,6 @@
-# The Windows build: the precision timer and the system services beneath it, which there are the
-# system's own, with the tests that run over them. The tests' GoogleTest is built from the system's
-# sources (Debian's googletest) by the same compiler.
+# The Windows build: the whole program over the system's own windows, drawing, timer service and message
+# box, with the tests that run over them. The tests' GoogleTest is built from the system's sources
+# (Debian's googletest) by the same compiler.
 if(BUILD_TESTING)
   set(BUILD_GMOCK OFF)
   set(INSTALL_GTEST OFF)
@@ -8,15 +8,19 @@ if(BUILD_TESTING)
   include(GoogleTest)
   # Test programs are listed when the tests run, under wine, rather than while the build runs.
   set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
-  # Wine makes its prefix at the first program it runs, which takes a while: here, beside the build.
-  set(prefix_made ${SCROLL_WINEPREFIX}/system.reg)
-  add_custom_command(OUTPUT ${prefix_made} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init
-    COMMENT "Making wine's prefix")
-  add_custom_target(wine_prefix ALL DEPENDS ${prefix_made})
 endif()
+# Wine makes its prefix at the first program it runs, which takes a while: here, beside the build. The
+# build runs programs too (the form's header is written by one).
+set(prefix_made ${SCROLL_WINEPREFIX}/system.reg)
+add_custom_command(OUTPUT ${prefix_made} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init
+  COMMENT "Making wine's prefix")
+add_custom_target(wine_prefix ALL DEPENDS ${prefix_made})
 
 add_subdirectory(platform)
 add_subdirectory(mmtimer)
+add_subdirectory(toolkit)
+add_subdirectory(window)
+add_subdirectory(app)
 if(BUILD_TESTING)
   add_subdirectory(tests)
 endif()

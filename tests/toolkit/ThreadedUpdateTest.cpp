@@ -1,3 +1,4 @@
+#include "FrameTiming.h"
 #include "PaintCounter.h"
 #include "Pictures.h"
 #include "TBitmap.h"
@@ -232,7 +233,7 @@ TEST(FramePacer, NextFrameKeepsTheRhythmWithoutBursts)
         {"first frame", 0, 5'000'000, 5'008'000},
     };
     for (const FrameTime& c : cases)
-        EXPECT_EQ(TFramePacer::NextFrameNs(c.previous, c.now, period), c.next) << c.name;
+        EXPECT_EQ(NextFrameNs(c.previous, c.now, period), c.next) << c.name;
 }
 
 }  // namespace
