@@ -3,7 +3,10 @@
 #include "SysUtils.h"
 #include "SystemUi.h"
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <future>
 #include <mutex>
 #include <optional>
@@ -33,7 +36,64 @@ TPictureFile Absolute(const std::string& FileName)
     throw Exception("Cannot load bitmap \"" + File.Name + "\": " + Reason + ".");
 }
 
-// The system's reader, as the program's users' other programs read BMP files, into 32-bit pixels.
+// Refuses what the system's decoder must not be given: its readers trust the header's sizes and read
+// past the file for them (wine's LoadImage faults on a 20000 x 20000 header over a small file). Returns
+// why the file is no picture, or nothing.
+std::optional<std::string> Unreadable(const std::vector<char>& File)
+{
+    const auto field = [&File](std::size_t At, int Bytes) {
+        std::uint32_t value = 0;
+        for (int i = Bytes - 1; i >= 0; --i)
+            value = value << 8 | std::uint8_t(File[At + std::size_t(i)]);
+        return value;
+    };
+    constexpr std::size_t fileHeader = 14;
+    if (File.size() < fileHeader + 12 || File[0] != 'B' || File[1] != 'M')
+        return "no BMP file header";
+    const std::uint32_t headerSize = field(14, 4);
+    if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108
+        && headerSize != 124)
+        return "an unknown header size, " + std::to_string(headerSize);
+    if (fileHeader + headerSize > File.size())
+        return "the header reaches past the end of the file";
+    const bool core = headerSize == 12;
+    const std::int64_t width = core ? std::int64_t(field(18, 2)) : std::int32_t(field(18, 4));
+    const std::int64_t height = core ? std::int64_t(field(20, 2)) : std::int32_t(field(22, 4));
+    const std::uint32_t bits = field(core ? 24 : 28, 2);
+    const std::uint32_t compression = core ? BI_RGB : field(30, 4);
+    const std::uint32_t coloursUsed = core ? 0 : field(46, 4);
+    if (width <= 0 || height == 0 || height == INT32_MIN)
+        return "a width or height out of range";
+    const std::int64_t rows = height < 0 ? -height : height;
+    // The same limit as Qt's reader keeps by default on the other backend.
+    constexpr std::int64_t limitMb = 256;
+    if (width * rows * 4 > limitMb * 1024 * 1024)
+        return "the picture is too large (" + std::to_string(width) + " x " + std::to_string(rows)
+            + " pixels; pictures over " + std::to_string(limitMb) + " MB are refused)";
+    const bool paletted = bits == 1 || bits == 4 || bits == 8;
+    if (!paletted && bits != 16 && bits != 24 && bits != 32)
+        return "a bit count of " + std::to_string(bits);
+    const bool rle = (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
+    if (compression != BI_RGB && !rle && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32)))
+        return "compression " + std::to_string(compression) + " at " + std::to_string(bits) + " bits a pixel";
+    if (rle && height < 0)
+        return "compressed rows stored top-down";
+    if (paletted && coloursUsed > (1u << bits))
+        return "a palette of " + std::to_string(coloursUsed) + " colours for " + std::to_string(bits) + " bits";
+    const std::uint64_t masks = compression == BI_BITFIELDS && headerSize == 40 ? 12 : 0;
+    const std::uint64_t palette = paletted ? (coloursUsed ? coloursUsed : 1u << bits) * (core ? 3 : 4) : 0;
+    if (fileHeader + headerSize + masks + palette > File.size())
+        return "the palette reaches past the end of the file";
+    const std::uint64_t pixels = field(10, 4);
+    if (pixels >= File.size())
+        return "no pixel data";
+    const std::uint64_t rowBytes = (std::uint64_t(width) * bits + 31) / 32 * 4;
+    if (!rle && pixels + rowBytes * std::uint64_t(rows) > File.size())
+        return "the pixels reach past the end of the file";
+    return std::nullopt;
+}
+
+// The system's decoder, as the program's users' other programs read BMP files: into 32-bit pixels.
 TCanvas::TPicture ReadPicture(const TPictureFile& File)
 {
     std::error_code error;
@@ -44,34 +104,39 @@ TCanvas::TPicture ReadPicture(const TPictureFile& File)
         Fail(File, "it is a directory");
     if (status.type() != std::filesystem::file_type::regular)
         Fail(File, "it is not a regular file");
-    const HANDLE probe = CreateFileW(File.Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE)
+    std::ifstream in(File.Path, std::ios::binary);
+    if (!in)
         Fail(File, "no permission to read it");
-    CloseHandle(probe);
+    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (const std::optional<std::string> reason = Unreadable(bytes))
+        Fail(File, "it is not a readable BMP picture (" + *reason + ")");
 
-    const auto bitmap = static_cast<HBITMAP>(
-        LoadImageW(nullptr, File.Path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!bitmap)
-        Fail(File, "it is not a readable BMP picture (the system's reader refused it, error "
-                       + std::to_string(GetLastError()) + ")");
-    BITMAP size{};
-    GetObjectW(bitmap, sizeof size, &size);
+    const auto* format = reinterpret_cast<const BITMAPINFO*>(bytes.data() + 14);
+    const bool core = format->bmiHeader.biSize == sizeof(BITMAPCOREHEADER);
+    const auto* coreHeader = reinterpret_cast<const BITMAPCOREHEADER*>(format);
     auto picture = std::make_shared<TCanvas::TPixels>();
-    picture->Width = size.bmWidth;
-    picture->Height = size.bmHeight < 0 ? -size.bmHeight : size.bmHeight;
+    picture->Width = core ? coreHeader->bcWidth : format->bmiHeader.biWidth;
+    picture->Height = core ? coreHeader->bcHeight : std::abs(format->bmiHeader.biHeight);
     picture->Data.resize(std::size_t(picture->Width) * picture->Height);
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), picture->Width, -picture->Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const HDC screen = CreateCompatibleDC(nullptr);
-    const int rows = GetDIBits(screen, bitmap, 0, UINT(picture->Height), picture->Data.data(), &format, DIB_RGB_COLORS);
-    DeleteDC(screen);
-    DeleteObject(bitmap);
+    BITMAPINFO target{};
+    target.bmiHeader = {sizeof(BITMAPINFOHEADER), picture->Width, -picture->Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(nullptr, &target, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HDC memory = CreateCompatibleDC(nullptr);
+    const int rows = bitmap ? SetDIBits(memory, bitmap, 0, UINT(picture->Height),
+                                  bytes.data() + *reinterpret_cast<const std::uint32_t*>(bytes.data() + 10), format,
+                                  DIB_RGB_COLORS)
+                            : 0;
+    GdiFlush();
+    if (rows == picture->Height)
+        // The fourth byte is no colour: kept zero, so that equal pictures are equal words.
+        for (std::size_t i = 0; i < picture->Data.size(); ++i)
+            picture->Data[i] = static_cast<const std::uint32_t*>(bits)[i] & 0x00FFFFFF;
+    DeleteDC(memory);
+    if (bitmap)
+        DeleteObject(bitmap);
     if (rows != picture->Height)
-        Fail(File, "it is not a readable BMP picture (its pixels could not be read)");
-    // The fourth byte is no colour: kept zero, so that equal pictures are equal words.
-    for (std::uint32_t& pixel : picture->Data)
-        pixel &= 0x00FFFFFF;
+        Fail(File, "it is not a readable BMP picture (the system's decoder refused it)");
     return picture;
 }
 

@@ -24,7 +24,16 @@ struct TImageClass {
             return 1;
         case WM_PAINT:
             if (image) {
-                image->Paint();
+                PAINTSTRUCT paint;
+                image->Paint(BeginPaint(Window, &paint));
+                EndPaint(Window, &paint);
+                return 0;
+            }
+            break;
+        case WM_PRINTCLIENT:
+            // What the control shows, drawn where another program (or a test) asks for it.
+            if (image) {
+                image->Paint(reinterpret_cast<HDC>(WParam));
                 return 0;
             }
             break;
@@ -76,17 +85,14 @@ void TImage::Frame()
         InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void TImage::Paint()
+void TImage::Paint(HDC__* Target)
 {
-    PAINTSTRUCT paint;
-    const HDC window = BeginPaint(Handle(), &paint);
     const int width = FCanvas.Width(), height = FCanvas.Height();
     if (!FFrame.empty()) {
         FCanvas.Paint(FFrame.data());
         BITMAPINFO format{};
         format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        SetDIBitsToDevice(window, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height), FFrame.data(), &format,
+        SetDIBitsToDevice(Target, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height), FFrame.data(), &format,
             DIB_RGB_COLORS);
     }
-    EndPaint(Handle(), &paint);
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+struct HDC__;
+
 // A control that shows the picture drawn on its Canvas(), sized like the control and at first filled with
 // the button face. A window of the window's thread, owned by its form; any thread may draw on the canvas,
 // and the form's next frame repaints it on the window's thread.
@@ -24,7 +26,7 @@ public:
 private:
     friend struct TImageClass;
     void Frame() override;
-    void Paint();
+    void Paint(HDC__* Target);
 
     TCanvas FCanvas;
     std::atomic<bool> FChanged{false};
