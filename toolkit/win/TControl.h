@@ -13,7 +13,7 @@ class TForm;
 class TControl : public TComponent {
 public:
     TWindowHandle Handle() const;
-    void SetBounds(const TRect& Bounds);
+    virtual void SetBounds(const TRect& Bounds);
     bool Enabled() const;
     void SetEnabled(bool Value);
 

@@ -20,8 +20,8 @@ public:
     TCanvas* Canvas();
     // What screen readers call the image: its window's text.
     void SetAccessibleName(const std::string& Value);
-    // Takes the control's size for the canvas: at the layout's rectangle.
-    void SetBounds(const TRect& Bounds);
+    // The canvas takes the control's size.
+    void SetBounds(const TRect& Bounds) override;
 
 private:
     friend struct TImageClass;
