@@ -22,6 +22,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -259,6 +260,8 @@ TEST_F(WindowContract, TabsFromStartThroughTheRadioGroupToTheField)
                          Form->Button1->Handle()}));
     EXPECT_EQ(GetNextDlgGroupItem(window, Form->RadioButton1->Handle(), FALSE), Form->RadioButton2->Handle());
     EXPECT_EQ(GetNextDlgGroupItem(window, Form->RadioButton2->Handle(), FALSE), Form->RadioButton1->Handle());
+    // Screen readers name a field by the label just before it among the windows, as the layout's buddy says.
+    EXPECT_EQ(GetWindow(Form->Edit1->Handle(), GW_HWNDPREV), Form->Label2->Handle());
 }
 
 TEST_F(WindowContract, FirstFrameShowsThePictureFromItsLeftEdge)
@@ -351,6 +354,30 @@ TEST_F(WindowContract, PrecisionTimerAtOneMillisecondPaintsAtMostOncePerRefresh)
     ASSERT_TRUE(ProcessUntil([&] { return ShownLeft() == left; }));
     ProcessFor(std::chrono::milliseconds(100));
     EXPECT_EQ(ScreenDifference(left), "");
+}
+
+// The application's loop ends at the first error a handler raises on any thread, and Run raises it; later
+// errors are dropped. The form made here is the application's main window for good: this runs once.
+TEST_F(WindowContract, RunEndsAtTheFirstErrorOfAHandlerOnAnotherThread)
+{
+    WriteColumnPattern(Folder / "BG.bmp", 1000, 356);
+    TForm1* main = nullptr;
+    Application->CreateForm(main);
+    std::thread tick([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        TApplication::Dispatch([] { throw Exception("the first"); });
+        TApplication::Dispatch([] { throw Exception("the second"); });
+    });
+    std::string raised;
+    try {
+        Application->Run();
+    } catch (const Exception& E) {
+        raised = E.Message();
+    }
+    tick.join();
+    EXPECT_EQ(raised, "the first");
+    EXPECT_TRUE(IsWindowVisible(main->Handle())) << "the loop ended before the window showed";
+    ShowWindow(main->Handle(), SW_HIDE);
 }
 
 }  // namespace
