@@ -3,7 +3,10 @@
 #include "SysUtils.h"
 #include "SystemUi.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -111,9 +114,22 @@ TCanvas::TPicture ReadPicture(const TPictureFile& File)
     if (const std::optional<std::string> reason = Unreadable(bytes))
         Fail(File, "it is not a readable BMP picture (" + *reason + ")");
 
-    const auto* format = reinterpret_cast<const BITMAPINFO*>(bytes.data() + 14);
-    const bool core = format->bmiHeader.biSize == sizeof(BITMAPCOREHEADER);
+    // The header with its masks and palette, aligned as the system reads it: at most a V5 header, three
+    // masks and 256 colours, which Unreadable has checked lie within the file.
+    std::uint32_t headerBytes = 0, pixelOffset = 0;
+    std::memcpy(&headerBytes, bytes.data() + 14, sizeof headerBytes);
+    std::memcpy(&pixelOffset, bytes.data() + 10, sizeof pixelOffset);
+    std::array<std::uint32_t, (124 + 12 + 256 * 4) / 4> header{};
+    std::memcpy(header.data(), bytes.data() + 14, std::min(bytes.size() - 14, sizeof header));
+    auto* format = reinterpret_cast<BITMAPINFO*>(header.data());
+    const bool core = headerBytes == sizeof(BITMAPCOREHEADER);
     const auto* coreHeader = reinterpret_cast<const BITMAPCOREHEADER*>(format);
+    // Compressed pixels end where the file ends, whatever the header says: the decoder reads no further.
+    if (!core && (format->bmiHeader.biCompression == BI_RLE8 || format->bmiHeader.biCompression == BI_RLE4)) {
+        const DWORD present = DWORD(bytes.size() - pixelOffset);
+        if (format->bmiHeader.biSizeImage == 0 || format->bmiHeader.biSizeImage > present)
+            format->bmiHeader.biSizeImage = present;
+    }
     auto picture = std::make_shared<TCanvas::TPixels>();
     picture->Width = core ? coreHeader->bcWidth : format->bmiHeader.biWidth;
     picture->Height = core ? coreHeader->bcHeight : std::abs(format->bmiHeader.biHeight);
@@ -124,8 +140,7 @@ TCanvas::TPicture ReadPicture(const TPictureFile& File)
     const HBITMAP bitmap = CreateDIBSection(nullptr, &target, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HDC memory = CreateCompatibleDC(nullptr);
     const int rows = bitmap ? SetDIBits(memory, bitmap, 0, UINT(picture->Height),
-                                  bytes.data() + *reinterpret_cast<const std::uint32_t*>(bytes.data() + 10), format,
-                                  DIB_RGB_COLORS)
+                                  bytes.data() + pixelOffset, format, DIB_RGB_COLORS)
                             : 0;
     GdiFlush();
     if (rows == picture->Height)
