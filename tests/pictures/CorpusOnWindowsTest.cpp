@@ -5,11 +5,7 @@
 #include "BmpCorpus.h"
 #include "SysUtils.h"
 #include "Unit1.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "ViewPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -46,28 +42,12 @@ const std::map<std::string, Expect>& WindowsOutcome()
     return differs;
 }
 
-using Frame = std::vector<std::uint32_t>;
+using Frame = ViewPixels;
 
 // What Image1 paints, drawn for us by the control itself.
 Frame Shown(const TForm1& window)
 {
-    Frame pixels(std::size_t(ViewWidth) * ViewHeight);
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), ViewWidth, -ViewHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HBITMAP bitmap = CreateDIBSection(screen, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageW(window.Image1->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
-    GdiFlush();
-    for (std::size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return ReadView(window.Image1->Handle(), ViewWidth, ViewHeight, true);
 }
 
 struct Attempt {
@@ -93,9 +73,7 @@ Attempt TryLoad()
 
 Frame Expected(const PictureCase& picture, int left)
 {
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    Frame frame(std::size_t(ViewWidth) * ViewHeight,
-        std::uint32_t(GetRValue(face)) << 16 | std::uint32_t(GetGValue(face)) << 8 | GetBValue(face));
+    Frame frame(std::size_t(ViewWidth) * ViewHeight, ButtonFace());
     for (int y = 0; y < std::min(picture.Height, ViewHeight); ++y)
         for (int x = 0; x < std::min(picture.Width - left, ViewWidth); ++x)
             frame[std::size_t(y) * ViewWidth + x] = picture.Pixels[std::size_t(y) * picture.Width + left + x] & 0xFFFFFF;

@@ -2,9 +2,11 @@
 // layout's controls, the first frame's pixels, the scroll step, and how often the view is painted. Needs a
 // display (run under Xvfb); one application object for all cases, on the test's thread.
 
+#include "CopySequences.h"
 #include "SmallBitmaps.h"
 #include "TApplication.h"
 #include "Unit1.h"
+#include "ViewPixels.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -14,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -27,13 +30,15 @@
 
 namespace {
 
+// The pattern the Linux window tests use: every column differs from its neighbours.
 std::uint32_t ColumnPixel(int x, int y)
 {
     return std::uint32_t(x & 0xff) << 16 | std::uint32_t(((x >> 8) * 40 + y) & 0xff) << 8 | std::uint32_t((y * 3) & 0xff);
 }
 
-// The pattern the Linux window tests use, as a 24-bit bottom-up BMP: every column differs from its neighbours.
-void WriteColumnPattern(const std::filesystem::path& Path, int Width, int Height)
+// A 24-bit bottom-up BMP of Pixel's colours.
+void WritePicture(const std::filesystem::path& Path, int Width, int Height,
+    const std::function<std::uint32_t(int, int)>& Pixel = ColumnPixel)
 {
     const int rowBytes = (Width * 3 + 3) / 4 * 4;
     const std::uint32_t dataBytes = std::uint32_t(rowBytes) * Height;
@@ -54,7 +59,7 @@ void WriteColumnPattern(const std::filesystem::path& Path, int Width, int Height
     put(34, dataBytes, 4);
     for (int y = 0; y < Height; ++y)
         for (int x = 0; x < Width; ++x)
-            put(54 + std::size_t(Height - 1 - y) * rowBytes + std::size_t(x) * 3, ColumnPixel(x, y), 3);
+            put(54 + std::size_t(Height - 1 - y) * rowBytes + std::size_t(x) * 3, Pixel(x, y), 3);
     std::ofstream(Path, std::ios::binary).write(file.data(), std::streamsize(file.size()));
 }
 
@@ -115,7 +120,7 @@ protected:
     {
         Width_ = Width;
         Height_ = Height;
-        WriteColumnPattern(Folder / "BG.bmp", Width, Height);
+        WritePicture(Folder / "BG.bmp", Width, Height);
         Form = std::make_unique<TForm1>(nullptr);
     }
     void Show()
@@ -127,43 +132,25 @@ protected:
     HWND Image() const { return Form->Image1->Handle(); }
     int ShownLeft() const { return std::stoi(WindowText(Form->Label1->Handle()).substr(std::string("SourceRect.Left = ").size())); }
 
-    // The view's pixels as the screen shows them.
-    std::vector<std::uint32_t> Screen() const
+    // The view from column Left of the picture, and the button face past its edges.
+    ViewPixels ExpectedView(int Left) const
     {
-        std::vector<std::uint32_t> pixels(800 * 356);
-        const HDC window = GetDC(Image());
-        const HDC memory = CreateCompatibleDC(window);
-        BITMAPINFO format{};
-        format.bmiHeader = {sizeof(BITMAPINFOHEADER), 800, -356, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        const HBITMAP bitmap = CreateDIBSection(window, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-        const HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, 800, 356, window, 0, 0, SRCCOPY);
-        GdiFlush();
-        for (std::size_t i = 0; i < pixels.size(); ++i)
-            pixels[i] = static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF;
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(Image(), window);
-        return pixels;
+        ViewPixels view(800 * 356, ButtonFace());
+        for (int y = 0; y < std::min(Height_, 356); ++y)
+            for (int x = 0; x < std::min(Width_ - Left, 800); ++x)
+                view[std::size_t(y) * 800 + x] = ColumnPixel(x + Left, y);
+        return view;
     }
-    // "" when the screen shows the picture from column Left, and the button face past its edges.
-    std::string ScreenDifference(int Left) const
+    // "" when the screen shows the picture from column Left.
+    std::string ScreenDifference(int Left) const { return Difference(ReadView(Image(), 800, 356, false), ExpectedView(Left)); }
+    static std::string Difference(const ViewPixels& Shown, const ViewPixels& Expected)
     {
-        const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        const std::uint32_t outside = std::uint32_t(GetRValue(face)) << 16 | GetGValue(face) << 8 | GetBValue(face);
-        const std::vector<std::uint32_t> shown = Screen();
-        for (int y = 0; y < 356; ++y)
-            for (int x = 0; x < 800; ++x) {
-                const bool inside = x + Left < Width_ && y < Height_;
-                const std::uint32_t expected = inside ? ColumnPixel(x + Left, y) : outside;
-                if (shown[std::size_t(y) * 800 + x] != expected) {
-                    char where[96];
-                    std::snprintf(where, sizeof where, "at %d,%d: shown %06x, expected %06x", x, y,
-                        unsigned(shown[std::size_t(y) * 800 + x]), unsigned(expected));
-                    return where;
-                }
+        for (std::size_t i = 0; i < Expected.size(); ++i)
+            if (Shown[i] != Expected[i]) {
+                char where[96];
+                std::snprintf(where, sizeof where, "at %d,%d: shown %06x, expected %06x", int(i % 800), int(i / 800),
+                    unsigned(Shown[i]), unsigned(Expected[i]));
+                return where;
             }
         return "";
     }
@@ -308,6 +295,28 @@ TEST_P(SmallPictures, ViewStaysAtZeroAndFillsPastTheEdgesWithTheButtonFace)
 INSTANTIATE_TEST_SUITE_P(Bitmaps, SmallPictures, testing::ValuesIn(SmallBitmaps),
     [](const auto& info) { return std::string(info.param.name); });
 
+class CopySequencesOnWindows : public WindowContract, public testing::WithParamInterface<SequenceRow> {};
+
+TEST_P(CopySequencesOnWindows, ShowWhatEagerCopiesWould)
+{
+    MakeWindow(1000, 356);
+    ViewPixels expected = ExpectedView(0);  // the window's own first copy
+    for (const auto& [dest, source] : GetParam().Copies) {
+        Form->Image1->Canvas()->CopyRect(dest, Form->Background->Canvas(), source);
+        for (int y = dest.Top; y < dest.Bottom; ++y)
+            for (int x = dest.Left; x < dest.Right; ++x)
+                expected[std::size_t(y) * 800 + x] = ColumnPixel(source.Left + x - dest.Left, source.Top + y - dest.Top);
+    }
+    if (GetParam().ReloadAfter) {
+        WritePicture(Folder / "other.bmp", 1000, 356, [](int x, int y) { return ColumnPixel(999 - x, 355 - y); });
+        Form->Background->LoadFromFile("other.bmp");
+    }
+    EXPECT_EQ(Difference(ReadView(Image(), 800, 356, true), expected), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, CopySequencesOnWindows, testing::ValuesIn(CopySequences()),
+    [](const auto& info) { return info.param.Name; });
+
 LRESULT CALLBACK CountPaints(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, UINT_PTR /*Id*/, DWORD_PTR Count)
 {
     *reinterpret_cast<int*>(Count) += Message == WM_PAINT;
@@ -360,7 +369,7 @@ TEST_F(WindowContract, PrecisionTimerAtOneMillisecondPaintsAtMostOncePerRefresh)
 // errors are dropped. The form made here is the application's main window for good: this runs once.
 TEST_F(WindowContract, RunEndsAtTheFirstErrorOfAHandlerOnAnotherThread)
 {
-    WriteColumnPattern(Folder / "BG.bmp", 1000, 356);
+    WritePicture(Folder / "BG.bmp", 1000, 356);
     TForm1* main = nullptr;
     Application->CreateForm(main);
     std::thread tick([] {
