@@ -317,6 +317,19 @@ TEST_P(CopySequencesOnWindows, ShowWhatEagerCopiesWould)
 INSTANTIATE_TEST_SUITE_P(Copies, CopySequencesOnWindows, testing::ValuesIn(CopySequences()),
     [](const auto& info) { return info.param.Name; });
 
+// Unequal sizes scale: here each source pixel becomes two by two, and what lies past the picture shows the
+// button face.
+TEST_F(WindowContract, ScalesUnequalSizesPixelByPixel)
+{
+    MakeWindow(1000, 356);
+    Form->Image1->Canvas()->CopyRect(TRect{0, 0, 800, 356}, Form->Background->Canvas(), TRect{700, 100, 1100, 278});
+    ViewPixels expected(800 * 356);
+    for (int y = 0; y < 356; ++y)
+        for (int x = 0; x < 800; ++x)
+            expected[std::size_t(y) * 800 + x] = 700 + x / 2 < 1000 ? ColumnPixel(700 + x / 2, 100 + y / 2) : ButtonFace();
+    EXPECT_EQ(Difference(ReadView(Image(), 800, 356, true), expected), "");
+}
+
 LRESULT CALLBACK CountPaints(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, UINT_PTR /*Id*/, DWORD_PTR Count)
 {
     *reinterpret_cast<int*>(Count) += Message == WM_PAINT;
