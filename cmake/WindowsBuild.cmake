@@ -8,6 +8,15 @@ if(BUILD_TESTING)
   include(GoogleTest)
   # Test programs are listed when the tests run, under wine, rather than while the build runs.
   set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+  # Tests that open windows run on an X display, in a prefix of their own: the first program to start a
+  # prefix's wine decides for every program sharing it whether there is a display, and the tests without
+  # one would refuse their windows (error 1400) when they come first.
+  set(SCROLL_WINEPREFIX_DISPLAY ${PROJECT_BINARY_DIR}/wine-display)
+  add_custom_command(OUTPUT ${SCROLL_WINEPREFIX_DISPLAY}/system.reg
+    COMMAND env -u DISPLAY WINEPREFIX=${SCROLL_WINEPREFIX_DISPLAY} WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
+      /usr/lib/wine/wine64 wineboot --init
+    COMMENT "Making wine's prefix for the tests on a display")
+  add_custom_target(wine_display_prefix ALL DEPENDS ${SCROLL_WINEPREFIX_DISPLAY}/system.reg)
 endif()
 # Wine makes its prefix at the first program it runs, which takes a while: here, beside the build. The
 # build runs programs too (the form's header is written by one).
