@@ -334,7 +334,9 @@ public:
                 if (child->Name == empty && (!child->Children.empty() || !child->Attributes.empty()))
                     throw Fault(child->Path + ": not empty");
         CheckCustomWidgets();
-        const std::string uiClass = FRoot.Only("class")->Text;
+        const Element* uiClass = FRoot.Only("class");
+        uiClass->AllowAttributes({});
+        uiClass->AllowChildren({});
         Form(*FRoot.Only("widget"));
         TabOrder();
 
@@ -343,7 +345,7 @@ public:
                "#include \"Resources.h\"\n";
         for (const std::string& header : FHeaders)
             out << "#include \"" << header << "\"\n";
-        out << "\nnamespace Ui {\n\nclass " << uiClass << " {\npublic:\n";
+        out << "\nnamespace Ui {\n\nclass " << uiClass->Text << " {\npublic:\n";
         for (const Control& control : FControls)
             out << "    " << control.Class << "* " << control.Name << ";\n";
         out << "\n    void setupUi(TForm* " << FFormName << ")\n    {\n" << FSetup.str() << "    }\n};\n\n}  // namespace Ui\n";
@@ -357,7 +359,12 @@ private:
         widgets->AllowAttributes({});
         widgets->AllowChildren({"customwidget"});
         for (const auto& widget : widgets->Children) {
+            widget->AllowAttributes({});
             widget->AllowChildren({"class", "extends", "header", "container"});
+            for (const auto& part : widget->Children) {
+                part->AllowAttributes({});
+                part->AllowChildren({});
+            }
             const std::string name = widget->Only("class")->Text;
             const auto known = Classes.find(name);
             if (known == Classes.end())
@@ -490,6 +497,8 @@ private:
         tabstops->AllowChildren({"tabstop"});
         std::vector<const Control*> order;
         for (const auto& tabstop : tabstops->Children) {
+            tabstop->AllowAttributes({});
+            tabstop->AllowChildren({});
             const Control* control = Find(tabstop->Text, tabstop->Path);
             if (control->Type != Kind::Button && control->Type != Kind::Radio && control->Type != Kind::Edit)
                 throw Fault(tabstop->Path + ": " + control->Name + " takes no focus");
