@@ -1,5 +1,6 @@
 #include "TBitmap.h"
 
+#include "PictureFuture.h"
 #include "SysUtils.h"
 #include "SystemUi.h"
 
@@ -10,10 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <future>
-#include <mutex>
 #include <optional>
-#include <system_error>
 #include <utility>
 
 TBitmap::TBitmap() : FCanvas(0x00FFFFFF) {}
@@ -170,47 +168,20 @@ TFileStamp StampOf(const std::filesystem::path& Path)
     return {Path, error ? 0 : size, std::filesystem::last_write_time(Path, error)};
 }
 
-struct TPreload {
-    TFileStamp Stamp;
-    std::future<TCanvas::TPicture> Picture;
-};
-
-std::mutex PreloadLock;
-std::optional<TPreload> Preloaded;
-
-// The preloaded picture, or the error that reading it raised, when it is this file; a preload of any
-// other file is dropped, so that its picture takes no memory from here on.
-std::optional<TCanvas::TPicture> TakePreloaded(const std::filesystem::path& Path)
-{
-    std::optional<TPreload> preload;
-    {
-        std::lock_guard lock(PreloadLock);
-        preload.swap(Preloaded);
-    }
-    if (!preload || !(preload->Stamp == StampOf(Path)))
-        return std::nullopt;
-    return preload->Picture.get();
-}
+TPictureFuture<TCanvas::TPicture, TFileStamp> Preloaded;
 
 }  // namespace
 
 void TBitmap::Preload(const std::string& FileName)
 {
     const TPictureFile file = Absolute(FileName);
-    TPreload preload{StampOf(file.Path), {}};
-    try {
-        preload.Picture = std::async(std::launch::async, [file] { return ReadPicture(file); });
-    } catch (const std::system_error&) {
-        return;  // no thread to spare: the load reads the file itself
-    }
-    std::lock_guard lock(PreloadLock);
-    Preloaded = std::move(preload);
+    Preloaded.Start(StampOf(file.Path), [file] { return ReadPicture(file); });
 }
 
 void TBitmap::LoadFromFile(const std::string& FileName)
 {
     const TPictureFile file = Absolute(FileName);
-    std::optional<TCanvas::TPicture> preloaded = TakePreloaded(file.Path);
+    std::optional<TCanvas::TPicture> preloaded = Preloaded.Take(StampOf(file.Path));
     FCanvas.SetPicture(preloaded ? std::move(*preloaded) : ReadPicture(file));
 }
 
