@@ -3,11 +3,6 @@
 # scrolltest-VERSION-win64.exe. Both hold the program, the sample BG.bmp beside it, the licence and a
 # read-me, the two texts with Windows line ends.
 
-# TEMPORARY, drop at merge: a stand-in window until app/ builds the Windows program.
-if(NOT TARGET scrolltest)
-  add_executable(scrolltest WIN32 ${PROJECT_SOURCE_DIR}/resources/standin/scrolltest_standin.cpp)
-endif()
-
 add_subdirectory(${PROJECT_SOURCE_DIR}/resources ${PROJECT_BINARY_DIR}/resources)
 set(resources ${PROJECT_BINARY_DIR}/resources)
 target_sources(scrolltest PRIVATE ${resources}/scrolltest.rc)

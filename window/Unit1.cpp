@@ -97,15 +97,15 @@ void TForm1::Button1Click(TObject* /*Sender*/)
 void TForm1::ShowRunning()
 {
     Button1->SetCaption("STOP");
-    RadioButton1->setEnabled(false);
-    RadioButton2->setEnabled(false);
-    Edit1->setEnabled(false);
+    RadioButton1->SetEnabled(false);
+    RadioButton2->SetEnabled(false);
+    Edit1->SetEnabled(false);
 }
 
 void TForm1::ShowStopped()
 {
     Button1->SetCaption("START");
-    RadioButton1->setEnabled(true);
-    RadioButton2->setEnabled(true);
-    Edit1->setEnabled(true);
+    RadioButton1->SetEnabled(true);
+    RadioButton2->SetEnabled(true);
+    Edit1->SetEnabled(true);
 }

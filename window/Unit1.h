@@ -14,12 +14,10 @@
 
 #include <memory>
 
-// The scroll test window: its controls come from resources/Unit1.ui and belong to it through Qt; it owns
+// The scroll test window: its controls come from resources/Unit1.ui and belong to it; it owns
 // Background and MMTimer. Made by the application on the window's thread. ScrollStep runs on the window's
 // thread under Timer1 and on the timer service's thread under MMTimer, never both at once.
 class TForm1 : public TForm {
-    Q_OBJECT
-
 public:
     // The layout's controls and handlers, under the names the form description binds.
     TImage* Image1;

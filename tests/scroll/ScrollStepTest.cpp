@@ -1,3 +1,4 @@
+#include "SmallBitmaps.h"
 #include "WindowFixture.h"
 
 namespace {
@@ -47,12 +48,6 @@ TEST_F(ScrollStepTest, ViewEqualsTheBitmapColumnsAtEachLeftEdge)
     }
 }
 
-struct SmallBitmap {
-    const char* name;
-    int width;
-    int height;
-};
-
 class SmallBitmapTest : public ScrollStepTest, public ::testing::WithParamInterface<SmallBitmap> {};
 
 TEST_P(SmallBitmapTest, ViewStaysAtZeroAndFillsPastTheEdgesWithTheBackground)
@@ -70,8 +65,7 @@ TEST_P(SmallBitmapTest, ViewStaysAtZeroAndFillsPastTheEdgesWithTheBackground)
 }
 
 INSTANTIATE_TEST_SUITE_P(Bitmaps, SmallBitmapTest,
-    ::testing::Values(SmallBitmap{"exactly_800", 800, 356}, SmallBitmap{"narrower", 500, 356},
-        SmallBitmap{"narrower_and_shorter", 640, 200}, SmallBitmap{"tiny", 3, 2}),
+    ::testing::ValuesIn(SmallBitmaps),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScrollStepTest, WidthIsReadAnewOnEveryStep)

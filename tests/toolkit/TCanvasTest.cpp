@@ -1,3 +1,4 @@
+#include "CopySequences.h"
 #include "Pictures.h"
 #include "TBitmap.h"
 #include "TImage.h"
@@ -123,19 +124,6 @@ TEST_F(CopyRectTest, CopiesWithinOneCanvasFromTheUntouchedOriginal)
     EXPECT_EQ(shown.pixel(99, 10), PatternPixel(99, 10));
 }
 
-// Copies that the canvas puts off until its pixels are seen must show exactly what copies made at once
-// would: every copy that a later one does not cover, and each from its source as it was when asked.
-struct SequenceRow {
-    const char* Name;
-    std::vector<std::pair<TRect, TRect>> Copies;  // dest, source; all from the bitmap
-    bool ReloadAfter;  // the bitmap gets another picture after the copies
-};
-
-void PrintTo(const SequenceRow& row, std::ostream* out)
-{
-    *out << row.Name;
-}
-
 class CopySequenceTest : public CopyRectTest, public testing::WithParamInterface<SequenceRow> {};
 
 TEST_P(CopySequenceTest, ShowsWhatEagerCopiesWould)
@@ -160,13 +148,7 @@ TEST_P(CopySequenceTest, ShowsWhatEagerCopiesWould)
     EXPECT_EQ(other.grab().toImage().convertToFormat(QImage::Format_RGB32), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Copies, CopySequenceTest,
-    testing::Values(SequenceRow{"LaterCoversEarlier", {{View, View}, {View, {200, 0, 1000, 356}}}, false},
-        SequenceRow{"SideBySide", {{{0, 0, 400, 356}, {0, 0, 400, 356}}, {{400, 0, 800, 356}, {600, 0, 1000, 356}}},
-            false},
-        SequenceRow{"PartlyOverlapping", {{View, {100, 0, 900, 356}}, {{300, 100, 500, 200}, {0, 0, 200, 100}}},
-            false},
-        SequenceRow{"SourceReplacedAfterTheCopy", {{View, {150, 0, 950, 356}}}, true}),
+INSTANTIATE_TEST_SUITE_P(Copies, CopySequenceTest, testing::ValuesIn(CopySequences()),
     [](const auto& info) { return info.param.Name; });
 
 TEST_F(CopyRectTest, KeepsACopyWhenTheControlGrows)

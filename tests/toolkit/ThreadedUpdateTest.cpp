@@ -1,3 +1,4 @@
+#include "FrameTiming.h"
 #include "HeldPaintDevice.h"
 #include "PaintCounter.h"
 #include "Pictures.h"
@@ -320,7 +321,7 @@ TEST(FramePacer, NextFrameKeepsTheRhythmWithoutBursts)
         {"first frame", 0, 5'000'000, 5'008'000},
     };
     for (const FrameTime& c : cases)
-        EXPECT_EQ(TFramePacer::NextFrameNs(c.previous, c.now, period), c.next) << c.name;
+        EXPECT_EQ(NextFrameNs(c.previous, c.now, period), c.next) << c.name;
 }
 
 }  // namespace

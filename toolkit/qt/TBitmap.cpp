@@ -1,5 +1,6 @@
 #include "TBitmap.h"
 
+#include "PictureFuture.h"
 #include "SysUtils.h"
 
 #include <QDateTime>
@@ -8,10 +9,8 @@
 #include <QImageReader>
 #include <QtEndian>
 
-#include <future>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <utility>
 
 TBitmap::TBitmap() : FCanvas(Qt::white) {}
@@ -78,47 +77,22 @@ TFileStamp StampOf(const QFileInfo& file)
     return {file.absoluteFilePath(), file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
 }
 
-struct TPreload {
-    TFileStamp Stamp;
-    std::future<QImage> Picture;
-};
-
-std::mutex PreloadLock;
-std::optional<TPreload> Preloaded;
-
-// The preloaded picture, or the error that reading it raised, when it is this file; a preload of any
-// other file is dropped, so that its picture takes no memory from here on.
-std::optional<QImage> TakePreloaded(const QFileInfo& file)
-{
-    std::optional<TPreload> preload;
-    {
-        std::lock_guard<std::mutex> lock(PreloadLock);
-        preload.swap(Preloaded);
-    }
-    if (!preload || !(preload->Stamp == StampOf(file)))
-        return std::nullopt;
-    return preload->Picture.get();
-}
+TPictureFuture<QImage, TFileStamp> Preloaded;
 
 }  // namespace
 
 void TBitmap::Preload(const std::string& FileName)
 {
-    TPreload preload{StampOf(QFileInfo(QString::fromStdString(FileName))), {}};
-    try {
-        preload.Picture = std::async(std::launch::async,
-            [path = preload.Stamp.Path] { return ReadPicture(QFileInfo(path), TCanvas::PixelFormat); });
-    } catch (const std::system_error&) {
-        return;  // no thread to spare: the load reads the file itself
-    }
-    std::lock_guard<std::mutex> lock(PreloadLock);
-    Preloaded = std::move(preload);
+    const QFileInfo file(QString::fromStdString(FileName));
+    Preloaded.Start(StampOf(file), [path = file.absoluteFilePath()] {
+        return ReadPicture(QFileInfo(path), TCanvas::PixelFormat);
+    });
 }
 
 void TBitmap::LoadFromFile(const std::string& FileName)
 {
     const QFileInfo file(QString::fromStdString(FileName));
-    std::optional<QImage> preloaded = TakePreloaded(file);
+    std::optional<QImage> preloaded = Preloaded.Take(StampOf(file));
     QImage picture = preloaded ? std::move(*preloaded) : ReadPicture(file, TCanvas::PixelFormat);
     FCanvas.SetPicture(std::move(picture));
 }

@@ -16,3 +16,8 @@ void TButton::SetCaption(const std::string& Value)
 {
     setText(QString::fromStdString(Value));
 }
+
+void TButton::SetEnabled(bool Value)
+{
+    setEnabled(Value);
+}

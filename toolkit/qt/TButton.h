@@ -14,6 +14,9 @@ class TButton : public QPushButton {
 public:
     explicit TButton(QWidget* parent = nullptr);
 
+    // The facade's name for what Qt calls setEnabled, so that the window's code is the same on every backend.
+    void SetEnabled(bool Value);
+
     std::string Caption() const;
     void SetCaption(const std::string& Value);
 

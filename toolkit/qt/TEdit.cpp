@@ -11,3 +11,8 @@ void TEdit::SetText(const std::string& Value)
 {
     setText(QString::fromStdString(Value));
 }
+
+void TEdit::SetEnabled(bool Value)
+{
+    setEnabled(Value);
+}

@@ -11,6 +11,9 @@ class TEdit : public QLineEdit {
 public:
     explicit TEdit(QWidget* parent = nullptr);
 
+    // The facade's name for what Qt calls setEnabled, so that the window's code is the same on every backend.
+    void SetEnabled(bool Value);
+
     std::string Text() const;
     void SetText(const std::string& Value);
 };

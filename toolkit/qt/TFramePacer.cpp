@@ -1,12 +1,13 @@
 #include "TFramePacer.h"
 
+#include "FrameTiming.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
 
-#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -135,9 +136,4 @@ bool TFramePacer::Exposed(const QWindow* Window)
 {
     // Some platforms keep a minimised window exposed, though nobody sees it.
     return Window->isExposed() && !(Window->windowStates() & Qt::WindowMinimized);
-}
-
-std::int64_t TFramePacer::NextFrameNs(std::int64_t Previous, std::int64_t Now, std::int64_t Period)
-{
-    return std::max(Previous + Period, Now + Period / 2);
 }

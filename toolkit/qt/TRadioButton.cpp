@@ -16,3 +16,8 @@ void TRadioButton::SetCaption(const std::string& Value)
 {
     setText(QString::fromStdString(Value));
 }
+
+void TRadioButton::SetEnabled(bool Value)
+{
+    setEnabled(Value);
+}

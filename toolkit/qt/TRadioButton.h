@@ -12,6 +12,9 @@ class TRadioButton : public QRadioButton {
 public:
     explicit TRadioButton(QWidget* parent = nullptr);
 
+    // The facade's name for what Qt calls setEnabled, so that the window's code is the same on every backend.
+    void SetEnabled(bool Value);
+
     bool Checked() const;
     std::string Caption() const;
     void SetCaption(const std::string& Value);

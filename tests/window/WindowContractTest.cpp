@@ -1,0 +1,413 @@
+// The window over the system's own controls, read back through the system as other programs see it: the
+// layout's controls, the first frame's pixels, the scroll step, and how often the view is painted. Needs a
+// display (run under Xvfb); one application object for all cases, on the test's thread.
+
+#include "CopySequences.h"
+#include "SmallBitmaps.h"
+#include "TApplication.h"
+#include "Unit1.h"
+#include "ViewPixels.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The pattern the Linux window tests use: every column differs from its neighbours.
+std::uint32_t ColumnPixel(int x, int y)
+{
+    return std::uint32_t(x & 0xff) << 16 | std::uint32_t(((x >> 8) * 40 + y) & 0xff) << 8 | std::uint32_t((y * 3) & 0xff);
+}
+
+// A 24-bit bottom-up BMP of Pixel's colours.
+void WritePicture(const std::filesystem::path& Path, int Width, int Height,
+    const std::function<std::uint32_t(int, int)>& Pixel = ColumnPixel)
+{
+    const int rowBytes = (Width * 3 + 3) / 4 * 4;
+    const std::uint32_t dataBytes = std::uint32_t(rowBytes) * Height;
+    std::vector<char> file(54 + dataBytes);
+    const auto put = [&file](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file[at + i] = char(value >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, 54 + dataBytes, 4);
+    put(10, 54, 4);
+    put(14, 40, 4);
+    put(18, std::uint32_t(Width), 4);
+    put(22, std::uint32_t(Height), 4);
+    put(26, 1, 2);
+    put(28, 24, 2);
+    put(34, dataBytes, 4);
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            put(54 + std::size_t(Height - 1 - y) * rowBytes + std::size_t(x) * 3, Pixel(x, y), 3);
+    std::ofstream(Path, std::ios::binary).write(file.data(), std::streamsize(file.size()));
+}
+
+// Runs the message loop until Done holds; false after a generous bound, never a speed check.
+bool ProcessUntil(const std::function<bool()>& Done, std::chrono::milliseconds Bound = std::chrono::seconds(10))
+{
+    const auto end = std::chrono::steady_clock::now() + Bound;
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (Done())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void ProcessFor(std::chrono::milliseconds Time)
+{
+    ProcessUntil([] { return false; }, Time);
+}
+
+std::string WindowText(HWND Window)
+{
+    char text[256] = {};
+    GetWindowTextA(Window, text, sizeof text);
+    return text;
+}
+
+RECT ClientRectOf(HWND Control)
+{
+    RECT rect;
+    GetWindowRect(Control, &rect);
+    MapWindowPoints(nullptr, GetParent(Control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+class WindowContract : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        Folder = std::filesystem::temp_directory_path() / ("window-contract-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directories(Folder);
+        std::filesystem::current_path(Folder);
+    }
+    void TearDown() override
+    {
+        Form.reset();
+        std::filesystem::current_path(Folder.parent_path());
+        std::filesystem::remove_all(Folder);
+    }
+
+    void MakeWindow(int Width, int Height)
+    {
+        Width_ = Width;
+        Height_ = Height;
+        WritePicture(Folder / "BG.bmp", Width, Height);
+        Form = std::make_unique<TForm1>(nullptr);
+    }
+    void Show()
+    {
+        Form->Show();
+        ASSERT_TRUE(ProcessUntil([this] { return IsWindowVisible(Form->Handle()) && !GetUpdateRect(Image(), nullptr, FALSE); }));
+        ProcessFor(std::chrono::milliseconds(100));
+    }
+    HWND Image() const { return Form->Image1->Handle(); }
+    int ShownLeft() const { return std::stoi(WindowText(Form->Label1->Handle()).substr(std::string("SourceRect.Left = ").size())); }
+
+    // The view from column Left of the picture, and the button face past its edges.
+    ViewPixels ExpectedView(int Left) const
+    {
+        ViewPixels view(800 * 356, ButtonFace());
+        for (int y = 0; y < std::min(Height_, 356); ++y)
+            for (int x = 0; x < std::min(Width_ - Left, 800); ++x)
+                view[std::size_t(y) * 800 + x] = ColumnPixel(x + Left, y);
+        return view;
+    }
+    // "" when the screen shows the picture from column Left.
+    std::string ScreenDifference(int Left) const { return Difference(ReadView(Image(), 800, 356, false), ExpectedView(Left)); }
+    static std::string Difference(const ViewPixels& Shown, const ViewPixels& Expected)
+    {
+        for (std::size_t i = 0; i < Expected.size(); ++i)
+            if (Shown[i] != Expected[i]) {
+                char where[96];
+                std::snprintf(where, sizeof where, "at %d,%d: shown %06x, expected %06x", int(i % 800), int(i / 800),
+                    unsigned(Shown[i]), unsigned(Expected[i]));
+                return where;
+            }
+        return "";
+    }
+
+    std::filesystem::path Folder;
+    std::unique_ptr<TForm1> Form;
+    int Width_ = 0;
+    int Height_ = 0;
+};
+
+struct ControlRow {
+    const char* Name;
+    int Id;
+    const char* Class;
+    RECT Rect;
+    const char* Text;
+    LONG Styles;  // of WS_TABSTOP, WS_GROUP and the button's type
+    bool Checked;
+};
+
+void PrintTo(const ControlRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
+
+class Controls : public WindowContract, public testing::WithParamInterface<ControlRow> {};
+
+TEST_P(Controls, StandAtTheLayoutsPixelsWithTheirTextAndStyles)
+{
+    const ControlRow& row = GetParam();
+    MakeWindow(1000, 356);
+    ASSERT_TRUE(ProcessUntil([this] { return WindowText(Form->Label1->Handle()) == "SourceRect.Left = 0"; }));
+    const HWND control = GetDlgItem(Form->Handle(), row.Id);
+    ASSERT_NE(control, nullptr);
+    char className[64] = {};
+    GetClassNameA(control, className, sizeof className);
+    EXPECT_STREQ(className, row.Class);
+    const RECT rect = ClientRectOf(control);
+    EXPECT_EQ(std::vector<LONG>({rect.left, rect.top, rect.right, rect.bottom}),
+        std::vector<LONG>({row.Rect.left, row.Rect.top, row.Rect.right, row.Rect.bottom}));
+    EXPECT_EQ(WindowText(control), row.Text);
+    EXPECT_TRUE(IsWindowEnabled(control));
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    EXPECT_EQ(style & (WS_TABSTOP | WS_GROUP), row.Styles & (WS_TABSTOP | WS_GROUP));
+    if (std::string(row.Class) == "Button") {
+        EXPECT_EQ(style & BS_TYPEMASK, row.Styles & BS_TYPEMASK);
+        EXPECT_EQ(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED, row.Checked);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Form1, Controls,
+    testing::Values(ControlRow{"Image1", 1, "TImage", {8, 8, 808, 364}, "View of BG.bmp", WS_GROUP, false},
+        ControlRow{"Label1", 2, "Static", {584, 376, 809, 393}, "SourceRect.Left = 0", WS_GROUP, false},
+        ControlRow{"Label2", 3, "Static", {368, 376, 440, 392}, "Interval (ms)", WS_GROUP, false},
+        ControlRow{"Button1", 4, "Button", {8, 368, 97, 401}, "START", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, false},
+        ControlRow{"RadioButton1", 5, "Button", {136, 376, 201, 393}, "Timer",
+            WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, true},
+        ControlRow{"RadioButton2", 6, "Button", {208, 376, 337, 393}, "Multimedia Timer", BS_AUTORADIOBUTTON, false},
+        ControlRow{"Edit1", 7, "Edit", {448, 376, 497, 400}, "10", WS_GROUP | WS_TABSTOP, false}),
+    [](const auto& info) { return info.param.Name; });
+
+TEST_F(WindowContract, IsAFixedWindowNamedForm1CentredWithTheLayoutsClientArea)
+{
+    MakeWindow(1000, 356);
+    Show();
+    const HWND window = Form->Handle();
+    EXPECT_EQ(WindowText(window), "Form1");
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(818L, 412L));
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_MAXIMIZEBOX | WS_THICKFRAME), 0);
+    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    const int left = outer.left, right = GetSystemMetrics(SM_CXSCREEN) - outer.right;
+    const int top = outer.top, bottom = GetSystemMetrics(SM_CYSCREEN) - outer.bottom;
+    EXPECT_LE(std::abs(left - right), 1) << "left " << left << ", right " << right;
+    EXPECT_LE(std::abs(top - bottom), 1) << "top " << top << ", bottom " << bottom;
+}
+
+// As in a dialog: START has the focus, Tab goes to the checked radio button and on to the field, and the
+// arrow keys move within the radio buttons' group.
+TEST_F(WindowContract, TabsFromStartThroughTheRadioGroupToTheField)
+{
+    MakeWindow(1000, 356);
+    Show();
+    const HWND window = Form->Handle();
+    EXPECT_EQ(GetFocus(), Form->Button1->Handle());
+    std::vector<HWND> order{Form->Button1->Handle()};
+    for (int i = 0; i < 3; ++i)
+        order.push_back(GetNextDlgTabItem(window, order.back(), FALSE));
+    EXPECT_EQ(order, (std::vector<HWND>{Form->Button1->Handle(), Form->RadioButton1->Handle(), Form->Edit1->Handle(),
+                         Form->Button1->Handle()}));
+    EXPECT_EQ(GetNextDlgGroupItem(window, Form->RadioButton1->Handle(), FALSE), Form->RadioButton2->Handle());
+    EXPECT_EQ(GetNextDlgGroupItem(window, Form->RadioButton2->Handle(), FALSE), Form->RadioButton1->Handle());
+    // Screen readers name a field by the label just before it among the windows, as the layout's buddy says.
+    EXPECT_EQ(GetWindow(Form->Edit1->Handle(), GW_HWNDPREV), Form->Label2->Handle());
+}
+
+TEST_F(WindowContract, FirstFrameShowsThePictureFromItsLeftEdge)
+{
+    MakeWindow(2400, 356);
+    Show();
+    EXPECT_EQ(ScreenDifference(0), "");
+    EXPECT_EQ(WindowText(Form->Label1->Handle()), "SourceRect.Left = 0");
+}
+
+TEST_F(WindowContract, WideBitmapRunsOnePixelPerStepThenWraps)
+{
+    MakeWindow(1000, 356);
+    Show();
+    for (int tick = 1; tick <= 200; ++tick) {
+        Form->ScrollStep();
+        ASSERT_EQ(Form->SourceRect.Left, tick);
+        ASSERT_EQ(Form->SourceRect.Right, tick + 800);
+    }
+    ASSERT_TRUE(ProcessUntil([this] { return ShownLeft() == 200; }));
+    ProcessFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(ScreenDifference(200), "");
+    Form->ScrollStep();
+    EXPECT_EQ(Form->SourceRect.Left, 0);
+    ASSERT_TRUE(ProcessUntil([this] { return ShownLeft() == 0; }));
+    ProcessFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(ScreenDifference(0), "");
+}
+
+class SmallPictures : public WindowContract, public testing::WithParamInterface<SmallBitmap> {};
+
+TEST_P(SmallPictures, ViewStaysAtZeroAndFillsPastTheEdgesWithTheButtonFace)
+{
+    MakeWindow(GetParam().width, GetParam().height);
+    Show();
+    EXPECT_EQ(ScreenDifference(0), "");
+    for (int tick = 0; tick < 5; ++tick)
+        Form->ScrollStep();
+    EXPECT_EQ(Form->SourceRect.Left, 0);
+    ProcessFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(ScreenDifference(0), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Bitmaps, SmallPictures, testing::ValuesIn(SmallBitmaps),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class CopySequencesOnWindows : public WindowContract, public testing::WithParamInterface<SequenceRow> {};
+
+TEST_P(CopySequencesOnWindows, ShowWhatEagerCopiesWould)
+{
+    MakeWindow(1000, 356);
+    ViewPixels expected = ExpectedView(0);  // the window's own first copy
+    for (const auto& [dest, source] : GetParam().Copies) {
+        Form->Image1->Canvas()->CopyRect(dest, Form->Background->Canvas(), source);
+        for (int y = dest.Top; y < dest.Bottom; ++y)
+            for (int x = dest.Left; x < dest.Right; ++x)
+                expected[std::size_t(y) * 800 + x] = ColumnPixel(source.Left + x - dest.Left, source.Top + y - dest.Top);
+    }
+    if (GetParam().ReloadAfter) {
+        WritePicture(Folder / "other.bmp", 1000, 356, [](int x, int y) { return ColumnPixel(999 - x, 355 - y); });
+        Form->Background->LoadFromFile("other.bmp");
+    }
+    EXPECT_EQ(Difference(ReadView(Image(), 800, 356, true), expected), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, CopySequencesOnWindows, testing::ValuesIn(CopySequences()),
+    [](const auto& info) { return info.param.Name; });
+
+// Unequal sizes scale: here each source pixel becomes two by two, and what lies past the picture shows the
+// button face.
+TEST_F(WindowContract, ScalesUnequalSizesPixelByPixel)
+{
+    MakeWindow(1000, 356);
+    Form->Image1->Canvas()->CopyRect(TRect{0, 0, 800, 356}, Form->Background->Canvas(), TRect{700, 100, 1100, 278});
+    ViewPixels expected(800 * 356);
+    for (int y = 0; y < 356; ++y)
+        for (int x = 0; x < 800; ++x)
+            expected[std::size_t(y) * 800 + x] = 700 + x / 2 < 1000 ? ColumnPixel(700 + x / 2, 100 + y / 2) : ButtonFace();
+    EXPECT_EQ(Difference(ReadView(Image(), 800, 356, true), expected), "");
+}
+
+LRESULT CALLBACK CountPaints(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam, UINT_PTR /*Id*/, DWORD_PTR Count)
+{
+    *reinterpret_cast<int*>(Count) += Message == WM_PAINT;
+    return DefSubclassProc(Window, Message, WParam, LParam);
+}
+
+// A thousand ticks a second are shown at the screen's refresh rate at most, and after STOP the last tick's
+// picture and position are on screen.
+TEST_F(WindowContract, PrecisionTimerAtOneMillisecondPaintsAtMostOncePerRefresh)
+{
+    // Wide enough that the view does not wrap while it is counted.
+    MakeWindow(8000, 356);
+    Show();
+    int paints = 0;
+    ASSERT_TRUE(SetWindowSubclass(Image(), CountPaints, 1, reinterpret_cast<DWORD_PTR>(&paints)));
+    SendMessageW(Form->RadioButton2->Handle(), BM_CLICK, 0, 0);
+    SetWindowTextW(Form->Edit1->Handle(), L"1");
+    SendMessageW(Form->Button1->Handle(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Form->MMTimer->Enabled());
+    // The first frames settle; counted from there.
+    ASSERT_TRUE(ProcessUntil([this] { return ShownLeft() > 50; }));
+    const int firstLeft = ShownLeft();
+    paints = 0;
+    const auto start = std::chrono::steady_clock::now();
+    ProcessFor(std::chrono::milliseconds(1500));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const int counted = paints;
+    const int advanced = ShownLeft() - firstLeft;
+    SendMessageW(Form->Button1->Handle(), BM_CLICK, 0, 0);
+    RemoveWindowSubclass(Image(), CountPaints, 1);
+
+    const HDC screen = GetDC(nullptr);
+    const int reported = GetDeviceCaps(screen, VREFRESH);
+    ReleaseDC(nullptr, screen);
+    const double hz = reported > 1 ? reported : 60;
+    std::printf("%d paints in %.2f s (%.1f a second) at %d Hz; the view advanced %d pixels\n", counted, seconds,
+        counted / seconds, int(hz), advanced);
+    EXPECT_LE(counted, int(hz * seconds * 1.2) + 2);
+    EXPECT_GE(counted, 5) << "the view hardly painted";
+    EXPECT_GT(advanced, counted) << "fewer ticks than paints";
+
+    ASSERT_FALSE(Form->MMTimer->Enabled());
+    const int left = Form->SourceRect.Left;
+    ASSERT_TRUE(ProcessUntil([&] { return ShownLeft() == left; }));
+    ProcessFor(std::chrono::milliseconds(100));
+    EXPECT_EQ(ScreenDifference(left), "");
+}
+
+// The application's loop ends at the first error a handler raises on any thread, and Run raises it; later
+// errors are dropped. The form made here is the application's main window for good: this runs once.
+TEST_F(WindowContract, RunEndsAtTheFirstErrorOfAHandlerOnAnotherThread)
+{
+    WritePicture(Folder / "BG.bmp", 1000, 356);
+    TForm1* main = nullptr;
+    Application->CreateForm(main);
+    std::thread tick([] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        TApplication::Dispatch([] { throw Exception("the first"); });
+        TApplication::Dispatch([] { throw Exception("the second"); });
+    });
+    std::string raised;
+    try {
+        Application->Run();
+    } catch (const Exception& E) {
+        raised = E.Message();
+    }
+    tick.join();
+    EXPECT_EQ(raised, "the first");
+    EXPECT_TRUE(IsWindowVisible(main->Handle())) << "the loop ended before the window showed";
+    ShowWindow(main->Handle(), SW_HIDE);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    TApplication application;
+    application.Initialize();
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,42 @@
+# makeui_refuses.sh WINEPREFIX MAKEUI FORM.ui: makeui must fail, naming what it does not know, on each of a
+# table of changes to the form description, rather than leave something out of the window.
+set -uo pipefail
+prefix=$1 makeui=$2 form=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+# case NAME SED-SCRIPT EXPECTED-MESSAGE (an extended regular expression)
+case_() {
+    local name=$1 script=$2 expected=$3 code
+    sed "$script" "$form" >"$work/$name.ui"
+    if cmp -s "$form" "$work/$name.ui"; then
+        echo "FAIL $name: the change did not apply to the description"
+        failures=$((failures + 1))
+        return
+    fi
+    WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="winedbg.exe=d;winemenubuilder.exe=d" \
+        /usr/lib/wine/wine64 "$makeui" "$work/$name.ui" "$work/$name.h" >"$work/$name.out" 2>&1
+    code=$?
+    if ((code != 1)) || ! grep -Eq "$expected" "$work/$name.out"; then
+        echo "FAIL $name: exit code $code, said: $(cat "$work/$name.out")"
+        failures=$((failures + 1))
+    else
+        echo "ok   $name: $(tr -d '\r' <"$work/$name.out")"
+    fi
+}
+
+case_ unknown_property '/<widget class="TButton"/a <property name="toolTip"><string>Go</string></property>' \
+    'widget\[Button1\]/property\[toolTip\]: unknown property'
+case_ property_of_another_class '/<widget class="TEdit"/a <property name="checked"><bool>true</bool></property>' \
+    'widget\[Edit1\]/property\[checked\]: unknown property'
+case_ unknown_class 's/<widget class="TEdit"/<widget class="QSpinBox"/' 'widget\[Edit1\]: unknown class QSpinBox'
+case_ unknown_element 's|<resources/>|<resources/><slots/>|' 'unknown element <slots>'
+case_ tab_stop_left_out '/<tabstop>Edit1<\/tabstop>/d' 'tabstops: Edit1 is missing'
+case_ radio_group_split 's|<tabstop>RadioButton2</tabstop>|<tabstop>Edit1</tabstop>|; t; s|<tabstop>Edit1</tabstop>|<tabstop>RadioButton2</tabstop>|' \
+    'radio buttons, one group, must follow one another'
+case_ another_icon 's|:/scrolltest.xpm</normaloff>|:/other.png</normaloff>|' "only the program's icon"
+case_ buddy_unknown 's|<cstring>Edit1</cstring>|<cstring>Edit9</cstring>|' 'property\[buddy\]: no control named Edit9'
+case_ not_a_number 's|<number>10</number>|<number>ten</number>|' 'not a whole number: "ten"'
+
+((failures == 0))

@@ -1,0 +1,10 @@
+# with_display.sh WINEPREFIX PROGRAM [ARGUMENT...]: runs a Windows program under wine on a private Xvfb, for
+# tests of windows: without a display, wine makes none. Exits with the program's exit code.
+set -euo pipefail
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+prefix=$1
+shift
+trap xvfb_stop EXIT
+xvfb_start
+WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d" \
+    /usr/lib/wine/wine64 "$@"

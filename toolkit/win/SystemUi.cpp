@@ -1,0 +1,27 @@
+#include "SystemUi.h"
+
+std::wstring Widen(std::string_view Text)
+{
+    if (Text.empty())
+        return {};
+    std::wstring wide(MultiByteToWideChar(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, Text.data(), int(Text.size()), wide.data(), int(wide.size()));
+    return wide;
+}
+
+std::string Narrow(std::wstring_view Text)
+{
+    if (Text.empty())
+        return {};
+    std::string narrow(WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, Text.data(), int(Text.size()), narrow.data(), int(narrow.size()), nullptr, nullptr);
+    return narrow;
+}
+
+HFONT DialogFont()
+{
+    // The layout's pixel font: 13 pixels high, the dialog face the controls were laid out with.
+    static const HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
+    return font;
+}

@@ -1,0 +1,237 @@
+#include "TForm.h"
+
+#include "FrameTiming.h"
+#include "SysUtils.h"
+#include "SystemUi.h"
+#include "TApplication.h"
+#include "TControl.h"
+#include "TTimer.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD FormExStyle = WS_EX_CONTROLPARENT;
+constexpr UINT_PTR FrameTimer = 1;
+
+std::int64_t MonotonicNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+std::int64_t RefreshPeriodNs()
+{
+    const HDC screen = GetDC(nullptr);
+    const int hz = GetDeviceCaps(screen, VREFRESH);
+    ReleaseDC(nullptr, screen);
+    // 0 and 1 stand for the hardware's default rate, which the system does not tell.
+    return 1'000'000'000 / (hz > 1 ? hz : 60);
+}
+
+}  // namespace
+
+struct TFormClass {
+    static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)
+    {
+        auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
+        return form ? form->Receive(Message, WParam, LParam) : DefWindowProcW(Window, Message, WParam, LParam);
+    }
+};
+
+void RegisterFormClass()
+{
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof form;
+    form.lpfnWndProc = TFormClass::WindowProc;
+    form.hInstance = GetModuleHandleW(nullptr);
+    form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    form.lpszClassName = L"TForm";
+    if (!RegisterClassExW(&form))
+        throw Exception("Cannot register the window class TForm (error " + std::to_string(GetLastError()) + ").");
+}
+
+TForm::TForm(TComponent* Owner)
+    : TComponent(Owner), FHandle(CreateWindowExW(FormExStyle, L"TForm", L"", FormStyle, CW_USEDEFAULT,
+                             CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)),
+      FThread(GetCurrentThreadId())
+{
+    if (!FHandle)
+        throw Exception("Cannot make a window (error " + std::to_string(GetLastError()) + ").");
+    SetWindowLongPtrW(FHandle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+TForm::~TForm()
+{
+    // The controls first, while their parent window is there to hold them.
+    DestroyComponents();
+    SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
+    DestroyWindow(FHandle);
+}
+
+TWindowHandle TForm::Handle() const
+{
+    return FHandle;
+}
+
+void TForm::SetCaption(const std::string& Value)
+{
+    SetWindowTextW(FHandle, Widen(Value).c_str());
+}
+
+void TForm::SetClientSize(int Width, int Height)
+{
+    FClientWidth = Width;
+    FClientHeight = Height;
+    Place();
+}
+
+void TForm::SetIcon(int Id)
+{
+    for (const auto& [which, size] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+        const int pixels = GetSystemMetrics(size);
+        // Shared: the system keeps the icon for the process's life.
+        if (HANDLE icon = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(Id), IMAGE_ICON, pixels, pixels,
+                LR_SHARED))
+            SendMessageW(FHandle, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+void TForm::SetDoubleBuffered(bool /*Value*/) {}
+
+void TForm::SetTabOrder(std::initializer_list<TControl*> Controls)
+{
+    const TControl* previous = nullptr;
+    for (const TControl* control : Controls) {
+        if (previous)
+            SetWindowPos(control->Handle(), previous->Handle(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control;
+    }
+}
+
+void TForm::Show()
+{
+    Place();
+    FPeriodNs = RefreshPeriodNs();
+    ShowWindow(FHandle, SW_SHOW);
+    UpdateWindow(FHandle);
+    SetFocus(FirstTabStop());
+}
+
+void TForm::Place()
+{
+    RECT outer{0, 0, FClientWidth, FClientHeight};
+    AdjustWindowRectEx(&outer, FormStyle, FALSE, FormExStyle);
+    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
+    SetWindowPos(FHandle, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::RequestFrame()
+{
+    // A window not on screen paints nothing: on its own thread, its controls take their changes at once.
+    if (GetCurrentThreadId() == FThread && !IsWindowVisible(FHandle)) {
+        ShowFrame();
+        return;
+    }
+    // Posted, never sent: a tick must not wait for the window's thread, which may be waiting for the tick.
+    if (!FFramePosted.exchange(true))
+        PostMessageW(FHandle, WM_FRAME_REQUEST, 0, 0);
+}
+
+void TForm::FrameRequested()
+{
+    // Cleared before the controls read their state, so a change made meanwhile posts a request of its own.
+    FFramePosted = false;
+    if (FFrameHeld)
+        return;
+    const std::int64_t early = FDueNs - MonotonicNs();
+    if (early > 0 && IsWindowVisible(FHandle)) {
+        SetTimer(FHandle, FrameTimer, UINT((early + 999'999) / 1'000'000), nullptr);
+        FFrameHeld = true;
+        return;
+    }
+    ShowFrame();
+}
+
+void TForm::ShowFrame()
+{
+    if (FFrameHeld) {
+        KillTimer(FHandle, FrameTimer);
+        FFrameHeld = false;
+    }
+    FDueNs = NextFrameNs(FDueNs, MonotonicNs(), FPeriodNs);
+    for (TControl* control : FControls)
+        control->Frame();
+    // Paint what changed now, in one pass, rather than when the queue gets round to it.
+    RedrawWindow(FHandle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TForm::Close()
+{
+    // Hidden, not destroyed: the form and its controls live until the application deletes them.
+    ShowWindow(FHandle, SW_HIDE);
+    if (Application && Application->MainForm() == this)
+        PostQuitMessage(0);
+}
+
+TWindowHandle TForm::FirstTabStop() const
+{
+    for (HWND child = GetWindow(FHandle, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if ((GetWindowLongW(child, GWL_STYLE) & (WS_TABSTOP | WS_VISIBLE | WS_DISABLED)) == (WS_TABSTOP | WS_VISIBLE))
+            return child;
+    return nullptr;
+}
+
+std::intptr_t TForm::Receive(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam)
+{
+    const auto control = [](LPARAM Window) {
+        return reinterpret_cast<TControl*>(GetWindowLongPtrW(reinterpret_cast<HWND>(Window), GWLP_USERDATA));
+    };
+    switch (Message) {
+    case WM_COMMAND:
+        if (TControl* sender = LParam ? control(LParam) : nullptr)
+            sender->Command(HIWORD(WParam));
+        return 0;
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(LParam);
+        if (TControl* target = control(reinterpret_cast<LPARAM>(item->hwndItem)))
+            target->DrawItem(item);
+        return TRUE;
+    }
+    case WM_TIMER:
+        if (WParam == FrameTimer) {
+            ShowFrame();
+        } else {
+            const auto timer = std::find_if(FTimers.begin(), FTimers.end(),
+                [WParam](const TTimer* timer) { return reinterpret_cast<UINT_PTR>(timer) == WParam; });
+            if (timer != FTimers.end())
+                (*timer)->Tick();
+        }
+        return 0;
+    case WM_FRAME_REQUEST:
+        FrameRequested();
+        return 0;
+    case WM_HANDLER_FAILED:
+        Application->EndLoopForError();
+        return 0;
+    case WM_ACTIVATE:
+        // Focus goes back where it was when the window is activated again, as in a dialog.
+        if (LOWORD(WParam) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(FHandle, focus))
+                FFocus = focus;
+        } else {
+            SetFocus(FFocus && IsWindow(FFocus) ? FFocus : FirstTabStop());
+        }
+        return 0;
+    case WM_CLOSE:
+        Close();
+        return 0;
+    default:
+        return DefWindowProcW(FHandle, Message, WParam, LParam);
+    }
+}

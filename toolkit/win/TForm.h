@@ -1,0 +1,65 @@
+#pragma once
+
+#include "Classes.h"
+#include "WindowHandle.h"
+
+#include <atomic>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+class TControl;
+class TTimer;
+
+// Base of the program's windows: a top-level window of a fixed client size in the button-face colour,
+// centred on the screen when shown, with neither maximise box nor sizing frame. It shows its controls'
+// changes at most once per screen refresh: RequestFrame, from any thread, posts it one message, and the
+// frame lets every control show its latest state before they paint. Lives on the window's thread; deleted
+// by the application that created it, or by its Owner.
+class TForm : public TComponent {
+public:
+    explicit TForm(TComponent* Owner);
+    ~TForm() override;
+
+    TWindowHandle Handle() const;
+    void SetCaption(const std::string& Value);
+    void SetClientSize(int Width, int Height);
+    // The icon of resource Id at the sizes the system shows; none when the program carries no such icon.
+    void SetIcon(int Id);
+    // The controls that change with every tick (the image, the labels) always paint off screen and show
+    // in one piece, so there is nothing to switch: the value changes nothing.
+    void SetDoubleBuffered(bool Value);
+    // The order in which Tab visits the controls, as a dialog's: the order of the child windows.
+    void SetTabOrder(std::initializer_list<TControl*> Controls);
+    void Show();
+
+    // Any thread; never waits for the window's thread.
+    void RequestFrame();
+
+private:
+    friend class TApplication;
+    friend class TControl;
+    friend class TTimer;
+    friend struct TFormClass;
+
+    std::intptr_t Receive(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam);
+    void Place();
+    void FrameRequested();
+    void ShowFrame();
+    void Close();
+    TWindowHandle FirstTabStop() const;
+
+    TWindowHandle FHandle;
+    unsigned long FThread;
+    int FClientWidth = 0;
+    int FClientHeight = 0;
+    std::vector<TControl*> FControls;
+    std::vector<TTimer*> FTimers;
+    TWindowHandle FFocus = nullptr;
+    // Set while a frame request is posted and not yet received: one message stands for any number.
+    std::atomic<bool> FFramePosted{false};
+    bool FFrameHeld = false;
+    std::int64_t FDueNs = 0;
+    std::int64_t FPeriodNs = 0;
+};

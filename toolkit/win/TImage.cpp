@@ -1,0 +1,98 @@
+#include "TImage.h"
+
+#include "SysUtils.h"
+#include "SystemUi.h"
+#include "TForm.h"
+
+namespace {
+
+std::uint32_t ButtonFace()
+{
+    const COLORREF colour = GetSysColor(COLOR_BTNFACE);
+    return std::uint32_t(GetRValue(colour)) << 16 | std::uint32_t(GetGValue(colour)) << 8 | GetBValue(colour);
+}
+
+}  // namespace
+
+struct TImageClass {
+    static LRESULT CALLBACK WindowProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam)
+    {
+        auto* image = reinterpret_cast<TImage*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
+        switch (Message) {
+        case WM_ERASEBKGND:
+            // The picture covers the whole control: erasing first would only make it flicker.
+            return 1;
+        case WM_PAINT:
+            if (image) {
+                PAINTSTRUCT paint;
+                image->Paint(BeginPaint(Window, &paint));
+                EndPaint(Window, &paint);
+                return 0;
+            }
+            break;
+        case WM_PRINTCLIENT:
+            // What the control shows, drawn where another program (or a test) asks for it.
+            if (image) {
+                image->Paint(reinterpret_cast<HDC>(WParam));
+                return 0;
+            }
+            break;
+        }
+        return DefWindowProcW(Window, Message, WParam, LParam);
+    }
+};
+
+void RegisterImageClass()
+{
+    WNDCLASSEXW image{};
+    image.cbSize = sizeof image;
+    image.lpfnWndProc = TImageClass::WindowProc;
+    image.hInstance = GetModuleHandleW(nullptr);
+    image.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    image.lpszClassName = L"TImage";
+    if (!RegisterClassExW(&image))
+        throw Exception("Cannot register the window class TImage (error " + std::to_string(GetLastError()) + ").");
+}
+
+TImage::TImage(TForm* Owner, int Id) : TControl(Owner, Id, L"TImage", 0), FCanvas(ButtonFace())
+{
+    FCanvas.FOnChange = [this] {
+        FChanged = true;
+        Form()->RequestFrame();
+    };
+}
+
+TCanvas* TImage::Canvas()
+{
+    return &FCanvas;
+}
+
+void TImage::SetAccessibleName(const std::string& Value)
+{
+    SetText(Widen(Value));
+}
+
+void TImage::SetBounds(const TRect& Bounds)
+{
+    TControl::SetBounds(Bounds);
+    FCanvas.Fit(Bounds.Right - Bounds.Left, Bounds.Bottom - Bounds.Top);
+    FFrame.resize(std::size_t(FCanvas.Width()) * FCanvas.Height());
+}
+
+void TImage::Frame()
+{
+    if (FChanged.exchange(false))
+        InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TImage::Paint(HDC__* Target)
+{
+    const int width = FCanvas.Width(), height = FCanvas.Height();
+    if (!FFrame.empty()) {
+        FCanvas.Paint(FFrame.data());
+        BITMAPINFO format{};
+        format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        SetDIBitsToDevice(Target, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height), FFrame.data(), &format,
+            DIB_RGB_COLORS);
+    }
+}

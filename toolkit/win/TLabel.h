@@ -1,0 +1,32 @@
+#pragma once
+
+#include "TControl.h"
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+// A text control whose caption any thread may set; the form's next frame shows the latest one, drawn off
+// screen in one piece. A window of the window's thread, owned by its form.
+class TLabel : public TControl {
+public:
+    TLabel(TForm* Owner, int Id);
+
+    std::string Caption() const;
+    // Allocates nothing once the caption has been as long before, so a real-time tick may call it.
+    void SetCaption(std::string_view Value);
+    // The control this label names, as a dialog's label names the field after it: placed just before it
+    // among the form's windows, where screen readers look for a field's name.
+    void SetBuddy(const TControl* Control);
+
+private:
+    void Frame() override;
+    void DrawItem(const void* Item) override;
+
+    mutable std::mutex FLock;
+    std::string FCaption;
+    std::atomic<bool> FChanged{false};
+    // The caption being shown, copied out of the lock into room kept from one frame to the next.
+    std::string FShown;
+};
