@@ -5,11 +5,12 @@
 # wineserver. A failing scenario leaves a screenshot of the screen as SCENARIO-failed.png in the folder it
 # started in.
 # Usage: scenarios.sh --list
-#        scenarios.sh SCENARIO WINE PREFIX LAYOUT PICTURE SCROLLTEST PROBE THROWING_TICK INSTALLER
-# WINE is wine64, PREFIX the build's wine prefix, LAYOUT the window's Unit1.ui, PICTURE the sample BG.bmp.
-# The scenario that needs the installer exits 77 (skipped) when there is none.
+#        scenarios.sh SCENARIO PREFIX LAYOUT PICTURE SCROLLTEST PROBE THROWING_TICK INSTALLER
+# PREFIX is the build's wine prefix, LAYOUT the window's Unit1.ui, PICTURE the sample BG.bmp. The scenario
+# that needs the installer exits 77 (skipped) when there is none.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/xvfb.sh"
+source "$(dirname "$0")/../install/wine_package.sh"
 
 # --- The scenarios: scenario_NAME, each a test of its own. ---
 
@@ -115,17 +116,15 @@ scenario_throwing_tick_multimedia_timer() {
 # by its window's name) shows the sample picture from the folder the shortcut starts it in.
 scenario_shortcut() {
     [[ -f $installer ]] || { echo "no installer $installer: skipped"; exit 77; }
-    "$wine" "$installer" /S || fail "the silent install failed"
-    local shortcut folder
-    shortcut=$(find "$WINEPREFIX/drive_c" -path '*Start Menu*' -iname 'scrolltest*.lnk' | head -n 1)
-    [[ -n $shortcut ]] || fail "no Start-menu shortcut installed"
-    folder=$(find "$WINEPREFIX/drive_c" -path '*Program Files*' -name BG.bmp -printf '%h\n' | head -n 1)
-    [[ -n $folder ]] || fail "no sample BG.bmp installed"
-    cd "$folder"
-    "$wine" start /unix "$shortcut"
+    wine_install "$installer" || fail "the silent install failed"
+    local shortcut tries
+    shortcut=$(wine_shortcut) || fail "no Start-menu shortcut installed"
+    # Started from a folder without BG.bmp: the shortcut must say where the program starts.
+    wine_run start /unix "$shortcut"
     window=$(wait_window Form1 60) || fail "the shortcut opened no window Form1"
+    cd "$(wine_install_dir)"
     wait_view 0
-    "$wine" "$probe" close >/dev/null
+    wine_run "$probe" close >/dev/null
     for ((tries = 0; tries < 300; tries++)); do
         [[ -z $(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null) ]] && return 0
         sleep 0.1
@@ -182,15 +181,13 @@ make_prefix() {
         while IFS= read -r -d '' file; do
             cp --preserve=all --remove-destination "$prefix/$file" "$scratch/prefix/$file"
         done
-    export WINEPREFIX=$scratch/prefix WINEDEBUG=-all
-    # No .NET or HTML engine offered, no debugger waiting on a crash, no desktop entries in the home folder.
-    export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d"
+    export WINEPREFIX=$scratch/prefix
 }
 
 cleanup() {
     if [[ -n $pid ]]; then kill "$pid" 2>/dev/null || true; fi
     # Whatever the scenario started in its own prefix: start.exe's children, a box left open.
-    "$(dirname "$wine")/wineserver" -k 2>/dev/null || true
+    /usr/lib/wine/wineserver -k 2>/dev/null || true
     xvfb_stop
     rm -rf "$scratch"
 }
@@ -201,7 +198,7 @@ make_picture() {
 
 # start_program [ARG...]: starts the program in the scenario's folder; sets $pid.
 start_program() {
-    "$wine" "$program" "$@" &
+    wine_run "$program" "$@" &
     pid=$!
 }
 
@@ -226,7 +223,7 @@ wait_window() {
 
 # look: what the probe reads of the window now, with the view's left edge in BG.bmp, into $seen.
 look() {
-    seen=$("$wine" "$probe" show BG.bmp) || fail "the probe found no window Form1: $seen"
+    seen=$(wine_run "$probe" show BG.bmp) || fail "the probe found no window Form1: $seen"
 }
 
 # fact KEY: the rest of the line KEY in $seen.
@@ -388,7 +385,7 @@ wait_until_label_moves() {
 }
 
 close_and_expect_exit() {
-    "$wine" "$probe" close >/dev/null || fail "the probe could not close the window"
+    wine_run "$probe" close >/dev/null || fail "the probe could not close the window"
     expect_exit
 }
 
@@ -418,12 +415,12 @@ if [[ ${1:-} == --list ]]; then
     compgen -A function scenario_ | sed 's/^scenario_//'
     exit 0
 fi
-if (($# != 9)); then
-    echo "usage: scenarios.sh --list | SCENARIO WINE PREFIX LAYOUT PICTURE SCROLLTEST PROBE THROWING_TICK INSTALLER" >&2
+if (($# != 8)); then
+    echo "usage: scenarios.sh --list | SCENARIO PREFIX LAYOUT PICTURE SCROLLTEST PROBE THROWING_TICK INSTALLER" >&2
     exit 2
 fi
-scenario=$1 wine=$2 prefix=$(realpath "$3") layout=$(realpath "$4") picture=$(realpath "$5")
-program=$(realpath "$6") probe=$(realpath "$7") throwing_tick=$(realpath "$8") installer=$(realpath -m "$9")
+scenario=$1 prefix=$(realpath "$2") layout=$(realpath "$3") picture=$(realpath "$4") program=$(realpath "$5")
+probe=$(realpath "$6") throwing_tick=$(realpath "$7") installer=$(realpath -m "$8")
 declare -F "scenario_$scenario" >/dev/null || { echo "no scenario '$scenario'" >&2; exit 2; }
 shots=$PWD scratch=$PWD/$scenario.wine pid= window=
 read_layout
