@@ -32,11 +32,11 @@ scenario_window() {
     expect_radio_group
 
     # Key, then the control that should have focus.
-    local steps=(Tab RadioButton1 Down RadioButton2 Tab Edit1 Tab Button1 shift+Tab Edit1)
+    local steps=(Tab RadioButton1 Down RadioButton2 Tab Edit1 Tab Button1 shift+Tab Edit1) i
     xdotool windowfocus --sync "$window"
     for ((i = 0; i < ${#steps[@]}; i += 2)); do
         xdotool key "${steps[i]}"
-        wait_until focus "${ids[${steps[i + 1]}]}" || fail "after ${steps[*]:0:i+1}: focus on $(fact focus)," \
+        until_seen fact_is focus "${ids[${steps[i + 1]}]}" || fail "after ${steps[*]:0:i+1}: focus on $(fact focus)," \
             "expected ${steps[i + 1]} (${ids[${steps[i + 1]}]})"
     done
     [[ $(control RadioButton2 checked) == 1 && $(control RadioButton1 checked) == 0 ]] ||
@@ -81,7 +81,7 @@ scenario_close_while_ticking() {
     click RadioButton2
     type_interval 1
     click Button1
-    wait_until_label_moves
+    until_seen label_moved || fail "the status line did not move"
     close_and_expect_exit
 }
 
@@ -136,6 +136,7 @@ scenario_shortcut() {
 
 fail() {
     echo "FAIL: $*" >&2
+    [[ -z ${seen:-} ]] || printf 'the last read of the window:\n%s\n' "$seen" >&2
     [[ -z ${DISPLAY:-} ]] || import -window root "$shots/$scenario-failed.png" 2>/dev/null || true
     exit 1
 }
@@ -170,9 +171,10 @@ read_layout() {
     ' "$layout")
 }
 
-# A copy of the build's prefix. Its windows folder, 700 MB that a full copy takes seconds over, is hard links:
-# nothing writes into those files. Everything else (the registry, which wineserver rewrites in place, and
-# the folders an installer writes into) is copied.
+# A copy of the build's prefix in 0.1 s. Its windows folder is hard links, as nothing writes into those files:
+# a full copy writes 700 MB for each scenario (0.5 to 3 s here), and taking turns in one prefix would run the
+# scenarios one at a time. Everything else (the registry, which wineserver rewrites, and the folders an
+# installer writes into) is copied.
 make_prefix() {
     rm -rf "$scratch"
     mkdir -p "$scratch/run"
@@ -249,19 +251,39 @@ expect() {
     [[ $got == "$2" ]] || fail "$1 is '$got', expected '$2'"
 }
 
-# wait_until KEY VALUE: reads until the fact is VALUE, for up to 10 s; $seen is the last read.
-wait_until() {
+# until_seen TEST [ARG...]: reads the window until TEST succeeds on what was read, for up to about 15 s.
+until_seen() {
     local tries
     for ((tries = 0; tries < 30; tries++)); do
         look
-        [[ $(fact "$1") == "$2" ]] && return 0
+        "$@" && return 0
         sleep 0.2
     done
     return 1
 }
 
+fact_is() {
+    [[ $(fact "$1") == "$2" ]]
+}
+
+# control_is NAME FIELD VALUE
+control_is() {
+    [[ $(control "$1" "$2") == "$3" ]]
+}
+
+label_moved() {
+    ! control_is Label1 text "SourceRect.Left = 0"
+}
+
+# The status line and the view say the same left edge; sets $left.
+view_agrees() {
+    left=$(control Label1 text)
+    left=${left#SourceRect.Left = }
+    fact_is view "$left"
+}
+
 wait_view() {
-    wait_until view "$1" || fail "the view shows left edge '$(fact view)', expected $1"
+    until_seen fact_is view "$1" || fail "the view shows left edge '$(fact view)', expected $1"
 }
 
 # The Windows class each of the layout's classes becomes.
@@ -307,31 +329,7 @@ type_interval() {
     click Edit1
     xdotool key End $(printf 'BackSpace %.0s' {1..8})
     xdotool type "$1"
-    wait_until_control Edit1 text "$1" || fail "the interval field shows '$(control Edit1 text)', not '$1'"
-}
-
-wait_until_control() {
-    local tries
-    for ((tries = 0; tries < 30; tries++)); do
-        look
-        [[ $(control "$1" "$2") == "$3" ]] && return 0
-        sleep 0.2
-    done
-    return 1
-}
-
-# Where the view and the status line stand, once they agree: sets $left. A frame may still be in flight
-# just after STOP.
-agreed_left() {
-    local tries label
-    for ((tries = 0; tries < 30; tries++)); do
-        look
-        label=$(control Label1 text)
-        left=${label#SourceRect.Left = }
-        [[ $(fact view) == "$left" ]] && return 0
-        sleep 0.2
-    done
-    fail "the status line says '$label' while the view shows left edge '$(fact view)'"
+    until_seen control_is Edit1 text "$1" || fail "the interval field shows '$(control Edit1 text)', not '$1'"
 }
 
 # run_for SECONDS: START, SECONDS, STOP, checking that the timer choice and interval are locked while it runs
@@ -340,17 +338,19 @@ agreed_left() {
 run_for() {
     local started=$EPOCHREALTIME
     click Button1
-    wait_until_control Button1 text STOP || fail "START did not start"
+    until_seen control_is Button1 text STOP || fail "START did not start"
     [[ "$(control RadioButton1 enabled)$(control RadioButton2 enabled)$(control Edit1 enabled)" == 000 ]] ||
         fail "the timer choice or interval is not locked while running"
     sleep "$1"
     click Button1
-    wait_until_control Button1 text START || fail "STOP did not stop"
+    until_seen control_is Button1 text START || fail "STOP did not stop"
     [[ "$(control RadioButton1 enabled)$(control RadioButton2 enabled)$(control Edit1 enabled)" == 111 ]] ||
         fail "the timer choice or interval is still locked after STOP"
     local micros=$(((${EPOCHREALTIME/./} - ${started/./})))
     ceiling=$((micros / 10000 + 1))
-    agreed_left
+    # A frame may still be in flight just after STOP.
+    until_seen view_agrees ||
+        fail "the status line says '$(control Label1 text)' while the view shows left edge '$(fact view)'"
 }
 
 # Under the timer that radio button chooses: STOP stops where it is, and the next START goes on from there.
@@ -360,7 +360,7 @@ scroll_under() {
     wait_view 0
     [[ $(control Label1 text) == "SourceRect.Left = 0" ]] || fail "the status line starts as '$(control Label1 text)'"
     click "$1"
-    wait_until_control "$1" checked 1 || fail "$1 not checked by a click"
+    until_seen control_is "$1" checked 1 || fail "$1 not checked by a click"
     run_for 1
     local first=$left
     ((first > 0)) || fail "no scrolling"
@@ -372,16 +372,6 @@ scroll_under() {
     ((left > first)) || fail "the next START did not go on from $first: at $left"
     echo "stopped at $first, then at $left"
     close_and_expect_exit
-}
-
-wait_until_label_moves() {
-    local tries
-    for ((tries = 0; tries < 30; tries++)); do
-        look
-        [[ $(control Label1 text) != "SourceRect.Left = 0" ]] && return 0
-        sleep 0.2
-    done
-    fail "the status line did not move"
 }
 
 close_and_expect_exit() {
@@ -422,7 +412,7 @@ fi
 scenario=$1 prefix=$(realpath "$2") layout=$(realpath "$3") picture=$(realpath "$4") program=$(realpath "$5")
 probe=$(realpath "$6") throwing_tick=$(realpath "$7") installer=$(realpath -m "$8")
 declare -F "scenario_$scenario" >/dev/null || { echo "no scenario '$scenario'" >&2; exit 2; }
-shots=$PWD scratch=$PWD/$scenario.wine pid= window=
+shots=$PWD scratch=$PWD/$scenario.wine pid= window= seen=
 read_layout
 make_prefix
 trap cleanup EXIT
