@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows program under wine on a private X server, driven as a user would (real clicks and keys through
-# XTEST) and read through the system by the probe (probe.cpp). One run is one scenario of the table below, in a
+# The Windows program under wine on a private X server with openbox, driven as a user would (real clicks and
+# keys through XTEST) and read through the system by the probe (probe.cpp). One run is one scenario of the table below, in a
 # copy of the build's wine prefix of its own, so that scenarios running at once never share a prefix or its
 # wineserver. A failing scenario leaves a screenshot of the screen as SCENARIO-failed.png in the folder it
 # started in.
@@ -417,6 +417,8 @@ read_layout
 make_prefix
 trap cleanup EXIT
 xvfb_start
+# Under a window manager, as a desktop has one: without one, wine waits 2 s for it whenever a window closes.
+xvfb_start_openbox
 cd "$scratch/run"
 "scenario_$scenario"
 echo "$scenario: passed"
