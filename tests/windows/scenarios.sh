@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The Windows program under wine on a private X server with openbox, driven as a user would (real clicks and
-# keys through XTEST) and read through the system by the probe (probe.cpp). One run is one scenario of the table below, in a
-# copy of the build's wine prefix of its own, so that scenarios running at once never share a prefix or its
-# wineserver. A failing scenario leaves a screenshot of the screen as SCENARIO-failed.png in the folder it
-# started in.
+# keys through XTEST) and read through the system by the probe (probe.cpp). One run is one scenario of the
+# table below, in a copy of the build's wine prefix of its own, so that scenarios running at once never share
+# a prefix or its wineserver. A failing scenario leaves a screenshot of the screen as SCENARIO-failed.png in
+# the folder it started in.
 # Usage: scenarios.sh --list
 #        scenarios.sh SCENARIO PREFIX LAYOUT PICTURE SCROLLTEST PROBE THROWING_TICK INSTALLER
 # PREFIX is the build's wine prefix, LAYOUT the window's Unit1.ui, PICTURE the sample BG.bmp. The scenario
