@@ -164,10 +164,15 @@ read_layout() {
         /<rect>/ { gsub(/<[^>]*>/, " "); rect[current] = $1 " " $2 " " $3 " " $4 }
         /<property name="(text|Caption)"/ { want = "text" }
         /<property name="checked"/ { want = "checked" }
-        /<string/ && want == "text" { s = $0; sub(/.*<string[^>]*>/, "", s); sub(/<\/string>.*/, "", s); text[current] = s; want = "" }
+        /<string/ && want == "text" {
+            s = $0; sub(/.*<string[^>]*>/, "", s); sub(/<\/string>.*/, "", s); text[current] = s; want = ""
+        }
         /<bool>/ && want == "checked" { checked[current] = /true/ ? 1 : 0; want = "" }
         /<tabstop>/ { s = $0; gsub(/<[^>]*>|[ \t]/, "", s); tab[s] = 1 }
-        END { for (i = 0; i < n; i++) if (i in rect) print i, name[i], class[i], rect[i], (name[i] in tab) ? 1 : 0, checked[i], text[i] }
+        END {
+            for (i = 0; i < n; i++)
+                if (i in rect) print i, name[i], class[i], rect[i], (name[i] in tab) ? 1 : 0, checked[i], text[i]
+        }
     ' "$layout")
 }
 
@@ -237,7 +242,10 @@ fact() {
 # group checked text).
 control() {
     awk -v id="${ids[$1]}" -v field="$2" '
-        BEGIN { split("class x y width height enabled tabstop group checked text", names); for (i in names) at[names[i]] = i + 2 }
+        BEGIN {
+            split("class x y width height enabled tabstop group checked text", names)
+            for (i in names) at[names[i]] = i + 2
+        }
         $1 == "child" && $2 == id {
             if (field != "text") { print $at[field]; exit }
             for (i = 1; i < at["text"]; i++) sub(/^[^ ]* /, "")
@@ -301,7 +309,8 @@ expect_controls() {
         got+=" $(control "$name" height) $(control "$name" enabled) $(control "$name" tabstop)"
         got+=" $(control "$name" checked)"
         want="${window_classes[$class]} $x $y $width $height 1 $tabstop $checked"
-        [[ ${got,,} == "${want,,}" ]] || fail "$name: '$got' (class x y width height enabled tabstop checked), expected '$want'"
+        [[ ${got,,} == "${want,,}" ]] ||
+            fail "$name: '$got' (class x y width height enabled tabstop checked), expected '$want'"
         [[ $class == TImage || $(control "$name" text) == "$text" ]] ||
             fail "$name: text '$(control "$name" text)', expected '$text'"
     done
@@ -315,7 +324,8 @@ expect_radio_group() {
         $1 == "child" && $11 != "-" { radio = group }
         END { for (i = 1; i <= n; i++) if (of[order[i]] == radio) printf "%s ", order[i] }' <<<"$seen")
     [[ $members == "${ids[RadioButton1]} ${ids[RadioButton2]} " ]] ||
-        fail "the radio buttons' group holds controls ${members:-none}, expected ${ids[RadioButton1]} ${ids[RadioButton2]}"
+        fail "the radio buttons' group holds controls ${members:-none}," \
+            "expected ${ids[RadioButton1]} ${ids[RadioButton2]}"
 }
 
 click() {
