@@ -156,9 +156,9 @@ void PrintForm(HWND form)
         MapWindowPoints(nullptr, form, reinterpret_cast<POINT*>(&rect), 2);
         const auto childStyle = GetWindowLongPtrW(child, GWL_STYLE);
         const std::string kind = ClassOf(child);
-        const bool radio = kind == "Button" || kind == "BUTTON" ?
-            (childStyle & BS_TYPEMASK) == BS_AUTORADIOBUTTON || (childStyle & BS_TYPEMASK) == BS_RADIOBUTTON :
-            false;
+        const auto type = childStyle & BS_TYPEMASK;
+        const bool radio =
+            lstrcmpiA(kind.c_str(), "Button") == 0 && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON);
         const LRESULT checked = radio ? SendMessageW(child, BM_GETCHECK, 0, 0) : 0;
         std::printf("child %d %s %ld %ld %ld %ld %d %d %d %s %s\n", GetDlgCtrlID(child), kind.c_str(), rect.left,
             rect.top, rect.right - rect.left, rect.bottom - rect.top, IsWindowEnabled(child) ? 1 : 0,
@@ -183,7 +183,6 @@ HWND FindForm(int& count)
 int main(int argc, char** argv)
 {
     // Lines end in "\n" alone, for the shell that reads them.
-    std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
     _setmode(_fileno(stdout), _O_BINARY);
     const std::string command = argc > 1 ? argv[1] : "";
     if (!(command == "show" && argc <= 3) && !(command == "close" && argc == 2)) {

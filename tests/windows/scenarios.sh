@@ -19,10 +19,8 @@ source "$(dirname "$0")/../install/wine_package.sh"
 scenario_window() {
     make_picture
     launch
-    local count
-    count=$(xdotool search --onlyvisible --name '^Form1$' | wc -l)
-    ((count == 1)) || fail "$count visible windows named Form1, expected 1"
     wait_view 0
+    expect windows 1
     expect client "${form[width]} ${form[height]}"
     expect centred 1
     expect maximizebox 0
