@@ -16,9 +16,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The compiler's own runtime linked in, so that a program needs no DLL beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 
-# Without a display, so that a program that opens a window fails rather than waits for a user; and without
-# wine's debugger, which would end a crashed program with exit code 0, or not at all.
+# Without a display, so that a program that opens a window fails rather than waits for a user; without
+# wine's debugger, which would end a crashed program with exit code 0, or not at all; and without its menu
+# builder, which otherwise writes menu folders into the home folder while the prefix is made, or its .NET
+# and HTML engines, which nothing here needs. (One list, all disabled: a ';' would end a shell command.)
 set(SCROLL_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR
-  env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${SCROLL_WINEPREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
-  /usr/lib/wine/wine64)
+  env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${SCROLL_WINEPREFIX} WINEDEBUG=-all
+  WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe,winemenubuilder.exe=d /usr/lib/wine/wine64)
