@@ -15,7 +15,8 @@ if(BUILD_TESTING)
   # one would refuse their windows (error 1400) when they come first.
   set(SCROLL_WINEPREFIX_DISPLAY ${PROJECT_BINARY_DIR}/wine-display)
   add_custom_command(OUTPUT ${SCROLL_WINEPREFIX_DISPLAY}/system.reg
-    COMMAND env -u DISPLAY WINEPREFIX=${SCROLL_WINEPREFIX_DISPLAY} WINEDEBUG=-all WINEDLLOVERRIDES=winedbg.exe=d
+    COMMAND env -u DISPLAY WINEPREFIX=${SCROLL_WINEPREFIX_DISPLAY} WINEDEBUG=-all
+      WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe,winemenubuilder.exe=d
       /usr/lib/wine/wine64 wineboot --init
     COMMAND env WINEPREFIX=${SCROLL_WINEPREFIX_DISPLAY} /usr/lib/wine/wineserver -w
     COMMENT "Making wine's prefix for the tests on a display")
