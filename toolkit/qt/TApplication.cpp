@@ -19,11 +19,7 @@ TApplication::TApplication(int& argc, char** argv) : FArgc(argc), FArgv(argv)
 
 TApplication::~TApplication()
 {
-    // Forms go first, newest first, while Qt is still there for them to stop their timers and threads.
-    for (auto form = FForms.rbegin(); form != FForms.rend(); ++form) {
-        form->Form->~TForm();
-        ::operator delete(form->Storage);
-    }
+    DestroyForms();
     // Qt 6.4's Wayland connection can deadlock with its own reader thread when torn down, leaving a
     // process without a window that never ends: there, Qt is left for the process's exit to clear.
     if (FQt && QGuiApplication::platformName() == QLatin1String("wayland"))
@@ -49,18 +45,17 @@ void TApplication::Initialize()
     QApplication::setFont(font);
 }
 
-void TApplication::Adopt(TForm* Form, void* Storage) noexcept
+void TApplication::Adopted(TForm* Form, bool Main) noexcept
 {
     // Closing the main window ends Run(); other forms do not keep the program going.
-    if (!FForms.empty())
+    if (!Main)
         Form->setAttribute(Qt::WA_QuitOnClose, false);
-    FForms.push_back({Form, Storage});
 }
 
 void TApplication::Run()
 {
-    if (!FForms.empty() && !HandlerError()) {
-        FForms.front().Form->show();
+    if (MainForm() && !HandlerError()) {
+        MainForm()->show();
         FLooping = true;
         QApplication::exec();
         FLooping = false;
@@ -80,28 +75,8 @@ void TApplication::ShowException(const Exception& E)
     QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
 }
 
-void TApplication::Dispatch(const TNotifyEvent& Handler, TObject* Sender)
+void TApplication::AskToEndLoop() noexcept
 {
-    if (Handler)
-        Dispatch([&] { Handler(Sender); });
-}
-
-std::exception_ptr TApplication::HandlerError()
-{
-    std::lock_guard lock(FErrorMutex);
-    return FHandlerError;
-}
-
-// Only the first error is kept, for good: a later one must neither count as the first nor end the loop
-// of the error box that reports the first.
-void TApplication::Fail(std::exception_ptr Error) noexcept
-{
-    {
-        std::lock_guard lock(FErrorMutex);
-        if (FHandlerError)
-            return;
-        FHandlerError = std::move(Error);
-    }
     // Posted, so that any thread may end the loop; should the loop have ended otherwise by then, the
     // call must not end a later one, such as the error box's.
     QMetaObject::invokeMethod(

@@ -14,11 +14,7 @@ TApplication::TApplication()
 TApplication::~TApplication()
 {
     FMainWindow = nullptr;
-    // Newest first, as on every backend.
-    for (auto form = FForms.rbegin(); form != FForms.rend(); ++form) {
-        form->Form->~TForm();
-        ::operator delete(form->Storage);
-    }
+    DestroyForms();
     Application = nullptr;
 }
 
@@ -30,22 +26,16 @@ void TApplication::Initialize()
     RegisterImageClass();
 }
 
-void TApplication::Adopt(TForm* Form, void* Storage) noexcept
+void TApplication::Adopted(TForm* Form, bool Main) noexcept
 {
-    if (FForms.empty())
+    if (Main)
         FMainWindow = Form->Handle();
-    FForms.push_back({Form, Storage});
-}
-
-TForm* TApplication::MainForm() const
-{
-    return FForms.empty() ? nullptr : FForms.front().Form;
 }
 
 void TApplication::Run()
 {
-    if (!FForms.empty() && !HandlerError()) {
-        FForms.front().Form->Show();
+    if (MainForm() && !HandlerError()) {
+        MainForm()->Show();
         FLooping = true;
         MSG message;
         while (GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -68,28 +58,8 @@ void TApplication::ShowException(const Exception& E)
     MessageBoxW(main ? main->Handle() : nullptr, Widen(E.Message()).c_str(), L"scrolltest", MB_OK | MB_ICONERROR);
 }
 
-void TApplication::Dispatch(const TNotifyEvent& Handler, TObject* Sender)
+void TApplication::AskToEndLoop() noexcept
 {
-    if (Handler)
-        Dispatch([&] { Handler(Sender); });
-}
-
-std::exception_ptr TApplication::HandlerError()
-{
-    std::lock_guard lock(FErrorMutex);
-    return FHandlerError;
-}
-
-// Only the first error is kept, for good: a later one must neither count as the first nor end the loop
-// of the error box that reports the first.
-void TApplication::Fail(std::exception_ptr Error) noexcept
-{
-    {
-        std::lock_guard lock(FErrorMutex);
-        if (FHandlerError)
-            return;
-        FHandlerError = std::move(Error);
-    }
     // Posted, so that any thread may end the loop without waiting for the window's thread.
     if (const TWindowHandle main = FMainWindow)
         PostMessageW(main, WM_HANDLER_FAILED, 0, 0);
