@@ -54,7 +54,8 @@ expect_installed() {
 }
 
 # expect_resources EXE: the program carries its icon (at 16, 32, 48 and 256 pixels, the 32-pixel picture the
-# XPM's own and the 256-pixel one each of its pixels 8 x 8), its version and its manifest.
+# XPM's own and the 256-pixel one each of its pixels 8 x 8), its version and its manifest, and needs no DLL
+# of its own.
 expect_resources() {
     local exe=$1 xpm=$here/../../resources/scrolltest.xpm sizes
     wrestool -x --type=14 "$exe" >"$work/icon.ico" || fail "$exe carries no icon"
@@ -70,6 +71,11 @@ expect_resources() {
         fail "$exe's version resource does not give FileVersion $version"
     wrestool -x --raw --type=24 "$exe" | grep -q '<dpiAwareness.*>PerMonitorV2, PerMonitor<' ||
         fail "$exe's manifest does not declare it aware of each monitor's density"
+    # Nothing to ship beside it: every DLL it imports is the system's own.
+    local dlls
+    dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
+    [[ $dlls == 'COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WINMM.DLL ' ]] ||
+        fail "$exe imports $dlls, not only the system's DLLs"
 }
 
 (cd "$build" && cpack >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
