@@ -53,7 +53,7 @@ stage_asan() {
 # already; they run in the release and asan stages.
 stage_tsan() {
     cmake -S . -B build-tsan -DBUILD_TESTING=ON -DCMAKE_BUILD_TYPE=Debug -DSCROLL_SANITIZE=thread
-    cmake --build build-tsan -j"$JOBS" --target platform_threaded_tests mmtimer_tests mmtimer_threaded_tests \
+    cmake --build build-tsan -j"$JOBS" --target platform_threaded_tests mmtimer_threaded_tests \
         toolkit_threaded_tests app_tests scroll_tests scroll_threaded_tests stress_tests
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 run_tests build-tsan -L threaded -LE stress
 }
