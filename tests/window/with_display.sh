@@ -1,10 +1,12 @@
 # with_display.sh WINEPREFIX PROGRAM [ARGUMENT...]: runs a Windows program under wine on a private Xvfb, for
-# tests of windows: without a display, wine makes none. Exits with the program's exit code.
+# tests of windows: without a display, wine makes none. Under a window manager: without one, wine waits 2 s
+# for an answer at every window that closes. Exits with the program's exit code.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 prefix=$1
 shift
 trap xvfb_stop EXIT
 xvfb_start
+xvfb_start_openbox
 WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d" \
     /usr/lib/wine/wine64 "$@"
