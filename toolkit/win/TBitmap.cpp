@@ -109,8 +109,10 @@ TCanvas::TPicture ReadPicture(const TPictureFile& File)
     if (!in)
         Fail(File, "no permission to read it");
     const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // A picture over the limit is a picture all the same, and is called what it is, as on the other backend.
     if (const std::optional<std::string> reason = Unreadable(bytes))
-        Fail(File, "it is not a readable BMP picture (" + *reason + ")");
+        Fail(File, reason->starts_with("the picture is too large") ? *reason
+                                                                   : "it is not a readable BMP picture (" + *reason + ")");
 
     // The header with its masks and palette, aligned as the system reads it: at most a V5 header, three
     // masks and 256 colours, which Unreadable has checked lie within the file.
