@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Classes.h"
+#include "TTimerBase.h"
 
 #include <QTimer>
 
-// The window thread's periodic timer: calls OnTimer, with itself as Sender, every Interval ms while Enabled.
-// Owned by its form; set up and ticking on the window's thread.
-class TTimer : public QObject {
+// The window thread's periodic timer over QTimer. Owned by its form; set up and ticking on the window's thread.
+class TTimer : public QObject, public TTimerBase {
     Q_OBJECT
     // For the form description.
     Q_PROPERTY(bool Enabled READ Enabled WRITE SetEnabled)
@@ -15,17 +15,8 @@ class TTimer : public QObject {
 public:
     explicit TTimer(QObject* parent = nullptr);
 
-    unsigned Interval() const;
-    void SetInterval(unsigned Value);
-    bool Enabled() const;
-    void SetEnabled(bool Value);
-
-    TNotifyEvent OnTimer;
-
 private:
-    void Restart();
+    void Restart() override;
 
     QTimer FTimer;
-    unsigned FInterval = 1000;
-    bool FEnabled = true;
 };

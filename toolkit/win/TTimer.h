@@ -1,29 +1,21 @@
 #pragma once
 
 #include "Classes.h"
+#include "TTimerBase.h"
 
 class TForm;
 
-// The window thread's periodic timer: calls OnTimer, with itself as Sender, every Interval ms while Enabled.
-// Owned by its form, whose window receives the ticks; set up and ticking on the window's thread.
-class TTimer : public TComponent {
+// The window thread's periodic timer over the system's (SetTimer). Owned by its form, whose window receives
+// the ticks; set up and ticking on the window's thread.
+class TTimer : public TComponent, public TTimerBase {
 public:
     explicit TTimer(TForm* Owner);
     ~TTimer() override;
 
-    unsigned Interval() const;
-    void SetInterval(unsigned Value);
-    bool Enabled() const;
-    void SetEnabled(bool Value);
-
-    TNotifyEvent OnTimer;
-
 private:
     friend class TForm;
     void Tick();
-    void Restart();
+    void Restart() override;
 
     TForm* FForm;
-    unsigned FInterval = 1000;
-    bool FEnabled = true;
 };
