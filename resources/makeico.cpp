@@ -46,15 +46,15 @@ std::vector<std::string> QuotedStrings(const std::string& text)
     return strings;
 }
 
-std::optional<Rgba> ParseColour(const std::string& spec)
+std::optional<Rgba> ParseColour(const std::string& value)
 {
-    if (spec == "None")
+    if (value == "None")
         return Rgba{0, 0, 0, 0};
-    if (spec.size() != 7 || spec[0] != '#')
+    if (value.size() != 7 || value[0] != '#')
         return std::nullopt;
     std::array<std::uint8_t, 3> channels{};
     for (std::size_t i = 0; i < 3; ++i) {
-        const std::string hex = spec.substr(1 + 2 * i, 2);
+        const std::string hex = value.substr(1 + 2 * i, 2);
         if (hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
             return std::nullopt;
         channels[i] = std::uint8_t(std::stoi(hex, nullptr, 16));
@@ -82,9 +82,9 @@ std::optional<Picture> ReadXpm(const char* path, std::string& error)
     for (int i = 0; i < colours; ++i) {
         const std::string& line = strings[std::size_t(1 + i)];
         std::istringstream rest(line.substr(std::min(line.size(), std::size_t(charsPerPixel))));
-        std::string key, spec, extra;
-        const std::optional<Rgba> colour = rest >> key >> spec && !(rest >> extra) && key == "c"
-            ? ParseColour(spec) : std::nullopt;
+        std::string key, value, extra;
+        const std::optional<Rgba> colour = rest >> key >> value && !(rest >> extra) && key == "c"
+            ? ParseColour(value) : std::nullopt;
         if (line.size() < std::size_t(charsPerPixel) || !colour) {
             error = "colour line \"" + line + "\" is not \"CHARS c #RRGGBB\" or \"CHARS c None\"";
             return std::nullopt;
