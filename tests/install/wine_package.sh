@@ -1,6 +1,6 @@
-# Shell functions for tests that install the Windows package into a build's wine prefix: source this file
-# with WINEPREFIX set to the build's prefix (BUILD/wine). Under wine the installer runs as an administrator,
-# so the shortcut is for all users.
+# Shell functions for tests that run Windows programs under wine, or install the Windows package into a
+# build's wine prefix: source this file with WINEPREFIX set to the prefix (BUILD/wine for the package).
+# Under wine the installer runs as an administrator, so the shortcut is for all users.
 #   wine_run PROGRAM [ARG...]      wine64 without .NET and HTML engines, debugger or desktop entries
 #   wine_install INSTALLER         installs silently; returns when done
 #   wine_uninstall                 uninstalls silently and waits (at most 60 s) until the files and the key are gone;

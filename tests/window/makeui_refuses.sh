@@ -1,7 +1,9 @@
 # makeui_refuses.sh WINEPREFIX MAKEUI FORM.ui: makeui must fail, naming what it does not know, on each of a
 # table of changes to the form description, rather than leave something out of the window.
 set -uo pipefail
-prefix=$1 makeui=$2 form=$3
+source "$(dirname "$0")/../install/wine_package.sh"
+export WINEPREFIX=$1
+makeui=$2 form=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -15,8 +17,7 @@ case_() {
         failures=$((failures + 1))
         return
     fi
-    WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="winedbg.exe=d;winemenubuilder.exe=d" \
-        /usr/lib/wine/wine64 "$makeui" "$work/$name.ui" "$work/$name.h" >"$work/$name.out" 2>&1
+    wine_run "$makeui" "$work/$name.ui" "$work/$name.h" >"$work/$name.out" 2>&1
     code=$?
     if ((code != 1)) || ! grep -Eq "$expected" "$work/$name.out"; then
         echo "FAIL $name: exit code $code, said: $(cat "$work/$name.out")"

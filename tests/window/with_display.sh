@@ -3,10 +3,10 @@
 # for an answer at every window that closes. Exits with the program's exit code.
 set -euo pipefail
 source "$(dirname "$0")/../../scripts/xvfb.sh"
-prefix=$1
+source "$(dirname "$0")/../install/wine_package.sh"
+export WINEPREFIX=$1
 shift
 trap xvfb_stop EXIT
 xvfb_start
 xvfb_start_openbox
-WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d;winemenubuilder.exe=d" \
-    /usr/lib/wine/wine64 "$@"
+wine_run "$@"
