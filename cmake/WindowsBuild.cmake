@@ -3,6 +3,19 @@
 # (WindowsPackage.cmake). The tests' GoogleTest is built from the system's sources (Debian's googletest) by
 # the same compiler.
 enable_language(RC)
+# Wine makes its prefix at the first program it runs, which takes a while: here, beside the build.
+# scroll_wine_prefix(TARGET PREFIX) makes PREFIX as the emulator would, without a display. The registry
+# files are written when wine's server ends, after wineboot has returned: waiting for it keeps the prefix
+# from being made twice.
+function(scroll_wine_prefix target prefix)
+  set(wine ${CMAKE_CROSSCOMPILING_EMULATOR})
+  list(TRANSFORM wine REPLACE "^WINEPREFIX=.*" "WINEPREFIX=${prefix}")
+  add_custom_command(OUTPUT ${prefix}/system.reg COMMAND ${wine} wineboot --init
+    COMMAND env WINEPREFIX=${prefix} /usr/lib/wine/wineserver -w
+    COMMENT "Making wine's prefix ${prefix}")
+  add_custom_target(${target} ALL DEPENDS ${prefix}/system.reg)
+endfunction()
+
 if(BUILD_TESTING)
   set(BUILD_GMOCK OFF)
   set(INSTALL_GTEST OFF)
@@ -14,23 +27,11 @@ if(BUILD_TESTING)
   # prefix's wine decides for every program sharing it whether there is a display, and the tests without
   # one would refuse their windows (error 1400) when they come first.
   set(SCROLL_WINEPREFIX_DISPLAY ${PROJECT_BINARY_DIR}/wine-display)
-  add_custom_command(OUTPUT ${SCROLL_WINEPREFIX_DISPLAY}/system.reg
-    COMMAND env -u DISPLAY WINEPREFIX=${SCROLL_WINEPREFIX_DISPLAY} WINEDEBUG=-all
-      WINEDLLOVERRIDES=mscoree,mshtml,winedbg.exe,winemenubuilder.exe=d
-      /usr/lib/wine/wine64 wineboot --init
-    COMMAND env WINEPREFIX=${SCROLL_WINEPREFIX_DISPLAY} /usr/lib/wine/wineserver -w
-    COMMENT "Making wine's prefix for the tests on a display")
-  add_custom_target(wine_display_prefix ALL DEPENDS ${SCROLL_WINEPREFIX_DISPLAY}/system.reg)
+  scroll_wine_prefix(wine_display_prefix ${SCROLL_WINEPREFIX_DISPLAY})
 endif()
-# Wine makes its prefix at the first program it runs, which takes a while: here, beside the build. The
-# build runs programs of its own in it (the form's header, the icon, the sample picture), and the tests
-# theirs. The registry files are written when wine's server ends, after wineboot has returned: waiting for
-# it keeps the prefix from being made twice.
-set(prefix_made ${SCROLL_WINEPREFIX}/system.reg)
-add_custom_command(OUTPUT ${prefix_made} COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} wineboot --init
-  COMMAND env WINEPREFIX=${SCROLL_WINEPREFIX} /usr/lib/wine/wineserver -w
-  COMMENT "Making wine's prefix")
-add_custom_target(wine_prefix ALL DEPENDS ${prefix_made})
+# The build runs programs of its own in this one (the form's header, the icon, the sample picture), and the
+# tests theirs.
+scroll_wine_prefix(wine_prefix ${SCROLL_WINEPREFIX})
 
 add_subdirectory(platform)
 add_subdirectory(mmtimer)
