@@ -1,5 +1,5 @@
 // Reads the program's window "Form1" through the system, as another program on the same desktop sees it,
-// for the end-to-end driver (probe.sh): one "key value..." line per fact, the text last on its line.
+// for the end-to-end driver (scenarios.sh): one "key value..." line per fact, the text last on its line.
 // Usage: probe show [PICTURE.bmp]   the window, its controls, and with PICTURE the view's left edge in it
 //        probe close                asks the window to close as a user would (the system menu's Close)
 
