@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 namespace bench {
 
@@ -102,13 +103,16 @@ Histogram histogram(std::span<const std::int64_t> lateness, std::vector<std::int
 
 std::int64_t driftNs(std::span<const std::int64_t> wakesNs, std::int64_t periodNs, std::size_t window)
 {
-    // Against any origin: t0 drops out of the difference.
-    std::vector<std::int64_t> lateness(wakesNs.size());
-    for (std::size_t k = 0; k < wakesNs.size(); ++k)
-        lateness[k] = wakesNs[k] - static_cast<std::int64_t>(k) * periodNs;
-    const std::size_t n = std::min(window, lateness.size());
-    return median(std::vector(lateness.end() - n, lateness.end())) -
-           median(std::vector(lateness.begin(), lateness.begin() + n));
+    // Against any origin: t0 drops out of the difference. Only the two windows are compared, so only they
+    // are worked out.
+    const std::size_t n = std::min(window, wakesNs.size());
+    const auto windowMedian = [&](std::size_t first) {
+        std::vector<std::int64_t> lateness(n);
+        for (std::size_t k = 0; k < n; ++k)
+            lateness[k] = wakesNs[first + k] - static_cast<std::int64_t>(first + k) * periodNs;
+        return median(std::move(lateness));
+    };
+    return windowMedian(wakesNs.size() - n) - windowMedian(0);
 }
 
 std::size_t lostTicks(std::int64_t t0Ns, std::int64_t periodNs, std::int64_t lastDeadlineNs, std::size_t ticks)
