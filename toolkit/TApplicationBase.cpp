@@ -11,9 +11,9 @@ TApplicationBase::TApplicationBase()
     FCurrent = this;
 }
 
+// The backend has destroyed the forms by now, while it was still there for them.
 TApplicationBase::~TApplicationBase()
 {
-    DestroyForms();
     FCurrent = nullptr;
 }
 
