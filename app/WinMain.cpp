@@ -10,6 +10,5 @@
 int WINAPI WinMain(HINSTANCE /*Instance*/, HINSTANCE /*Previous*/, LPSTR /*CommandLine*/, int /*Show*/)
 {
     TApplication application;
-    StartUp([] { Application->Initialize(); });
-    return 0;
+    return StartUp([] { Application->Initialize(); });
 }

@@ -1,5 +1,7 @@
 #include "SystemUi.h"
 
+#include "SysUtils.h"
+
 std::wstring Widen(std::string_view Text)
 {
     if (Text.empty())
@@ -24,4 +26,18 @@ HFONT DialogFont()
     static const HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
     return font;
+}
+
+void RegisterWindowClass(const wchar_t* Name, WNDPROC Procedure, HBRUSH Background)
+{
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = Procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = Background;
+    windowClass.lpszClassName = Name;
+    if (!RegisterClassExW(&windowClass))
+        throw Exception("Cannot register the window class " + Narrow(Name) + " (error "
+                        + std::to_string(GetLastError()) + ").");
 }

@@ -29,3 +29,5 @@ constexpr UINT WM_HANDLER_FAILED = WM_APP + 1;
 // The window classes of ours, registered once by the application's Initialize.
 void RegisterFormClass();
 void RegisterImageClass();
+// Registers one of them in this module, with the arrow cursor; raises an Exception when the system refuses.
+void RegisterWindowClass(const wchar_t* Name, WNDPROC Procedure, HBRUSH Background);

@@ -43,15 +43,7 @@ struct TFormClass {
 
 void RegisterFormClass()
 {
-    WNDCLASSEXW form{};
-    form.cbSize = sizeof form;
-    form.lpfnWndProc = TFormClass::WindowProc;
-    form.hInstance = GetModuleHandleW(nullptr);
-    form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    form.lpszClassName = L"TForm";
-    if (!RegisterClassExW(&form))
-        throw Exception("Cannot register the window class TForm (error " + std::to_string(GetLastError()) + ").");
+    RegisterWindowClass(L"TForm", TFormClass::WindowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
 TForm::TForm(TComponent* Owner)

@@ -1,6 +1,5 @@
 #include "TImage.h"
 
-#include "SysUtils.h"
 #include "SystemUi.h"
 #include "TForm.h"
 
@@ -44,14 +43,7 @@ struct TImageClass {
 
 void RegisterImageClass()
 {
-    WNDCLASSEXW image{};
-    image.cbSize = sizeof image;
-    image.lpfnWndProc = TImageClass::WindowProc;
-    image.hInstance = GetModuleHandleW(nullptr);
-    image.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    image.lpszClassName = L"TImage";
-    if (!RegisterClassExW(&image))
-        throw Exception("Cannot register the window class TImage (error " + std::to_string(GetLastError()) + ").");
+    RegisterWindowClass(L"TImage", TImageClass::WindowProc, nullptr);
 }
 
 TImage::TImage(TForm* Owner, int Id) : TControl(Owner, Id, L"TImage", 0), FCanvas(ButtonFace())
