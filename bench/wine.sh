@@ -1,0 +1,166 @@
+# Sourced by bench/run for --wine: the Windows program (scrolltest.exe) scrolling under the precision timer
+# against the least Windows program that shows the same motion (scroll_win_baseline, WinPaintBaseline.cpp),
+# under wine on a private Xvfb with openbox, in a wine prefix of the run's own. At 1, 10 and 16 ms the two take
+# turns for several rounds, each measured over the same span once it scrolls: the CPU time of its process, of
+# the prefix's wineserver and of the X server, and the wake-ups (voluntary context switches) of its window's
+# thread and of its whole process. Prints the medians and their ratios, and adds them as "wine" to
+# build/bench/results.json (a later bench/run without --wine writes that file anew).
+#
+# The window's thread: both programs make their window in WinMain, and under wine a process's first Windows
+# thread runs on its first Linux thread, whose id is the process's. Each run checks it: a reading of the
+# program's controls by the probe (WM_GETTEXT sent to each) wakes that thread once for each control at least.
+
+# Launching the program, driving and reading its window as a user would, and closing it.
+source tests/windows/scenarios.sh
+
+rounds=5 seconds=5
+[[ ${1:-} == --quick ]] && rounds=3 seconds=2
+wine_build=$PWD/build-bench-windows
+# What scenarios.sh's functions read; a failure leaves build/bench/wine-failed.png.
+layout=$PWD/resources/Unit1.ui probe=$wine_build/bench/scroll_win_probe.exe shots=$PWD/build/bench scenario=wine
+prefix=$wine_build/wine scratch=$wine_build/bench-wine pid= window= seen=
+results=$PWD/build/bench/results.json
+export WINEPREFIX=$scratch/prefix
+# scenarios.sh's cleanup, which ends the X server and whatever runs in the prefix, takes bench/run's place.
+trap 'cleanup; [[ -z $runtime ]] || rm -rf "$runtime"' EXIT
+
+quietly cmake -S . -B "$wine_build" --toolchain cmake/x86_64-w64-mingw32.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_TESTING=OFF -DSCROLL_BENCH_PROGRAMS=ON
+quietly cmake --build "$wine_build" -j2 --target scrolltest scroll_win_baseline scroll_win_probe sample_picture
+mkdir -p build/bench
+read_layout
+make_prefix
+runs=$scratch/runs.jsonl
+cp "$wine_build/resources/BG.bmp" "$scratch/run/"
+
+# One server for every run, so that its CPU time is one process's throughout.
+/usr/lib/wine/wineserver64 -f -p &
+wineserver_pid=$!
+for ((tries = 0; tries < 100; tries++)); do
+    [[ -S /proc/$wineserver_pid/cwd/socket ]] && break
+    sleep 0.1
+done
+xvfb_start
+xvfb_start_openbox
+cd "$scratch/run"
+
+# The Windows program's process: the child of the shell that started it.
+windows_process() {
+    process=$(cut -d ' ' -f 1 "/proc/$pid/task/$pid/children")
+    [[ -n $process ]] || fail "no Windows process under $pid"
+}
+
+# cpu_ns PID: the CPU time of the process's threads so far, in nanoseconds.
+cpu_ns() {
+    awk '{ ns += $1 } END { print ns }' /proc/"$1"/task/*/schedstat
+}
+
+# wakeups PID [TID]: the voluntary context switches of that thread, or of all the process's threads.
+wakeups() {
+    awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n }' /proc/"$1"/task/${2:-*}/status
+}
+
+snapshot() {
+    echo "${EPOCHREALTIME/,/.} $(cpu_ns "$process") $(cpu_ns "$wineserver_pid") $(cpu_ns "$XVFB_PID")" \
+        "$(wakeups "$process" "$process") $(wakeups "$process")"
+}
+
+# measure WHO MS ROUND: a line of its figures over the span, each per second, to $runs.
+measure() {
+    local before after
+    sleep 1  # the program settles, and the probe's last reading is over
+    before=$(snapshot)
+    sleep "$seconds"
+    after=$(snapshot)
+    kill -0 "$process" 2>/dev/null || fail "$1 ended while measured"
+    jq -nc --arg who "$1" --argjson ms "$2" --argjson round "$3" --argjson a "[${before// /,}]" \
+        --argjson b "[${after// /,}]" '
+        ($b[0] - $a[0]) as $s | def rate($i): ($b[$i] - $a[$i]) / $s;
+        {who: $who, interval_ms: $ms, round: $round, seconds: $s,
+         cpu_pct: {program: (rate(1) / 1e7), wineserver: (rate(2) / 1e7), xserver: (rate(3) / 1e7)},
+         wakeups_per_s: {window_thread: rate(4), process: rate(5)}} | .cpu_pct.total = (.cpu_pct | add)' >>"$runs"
+}
+
+run_least() {
+    program=$wine_build/bench/scroll_win_baseline.exe
+    start_program "$1"
+    window=$(wait_window Form1 60) || fail "the least program shows no window"
+    windows_process
+    measure least "$1" "$2"
+    close_and_expect_exit
+}
+
+# The program started as a user starts it: the precision timer chosen, the interval typed, START clicked.
+run_program() {
+    program=$wine_build/app/scrolltest.exe
+    launch
+    wait_view 0
+    windows_process
+    local before
+    before=$(wakeups "$process" "$process")
+    look
+    (($(wakeups "$process" "$process") - before >= ${#ids[@]})) ||
+        fail "thread $process did not answer the probe: it is not the window's thread"
+    click RadioButton2
+    until_seen control_is RadioButton2 checked 1 || fail "RadioButton2 not checked by a click"
+    type_interval "$1"
+    click Button1
+    until_seen control_is Button1 text STOP || fail "START did not start"
+    measure program "$1" "$2"
+    close_and_expect_exit
+}
+
+echo "bench/run --wine: at each interval $rounds rounds of $seconds s, the program and the least program in turn"
+: >"$runs"
+for ms in 1 10 16; do
+    for ((round = 0; round < rounds; round++)); do
+        # Each first in turn, so that neither always follows the other.
+        if ((round % 2 == 0)); then
+            run_least "$ms" "$round"
+            run_program "$ms" "$round"
+        else
+            run_program "$ms" "$round"
+            run_least "$ms" "$round"
+        fi
+    done
+done
+
+# At each interval, each program's median figures, the ratios of the medians with their range over the rounds'
+# pairs, and whether the aims are met: the program with its wineserver and X server at most 1.2 x the least
+# program's CPU, its window's thread woken no more often.
+wine=$(jq -s --argjson rounds "$rounds" --argjson seconds "$seconds" '
+    def median: sort | if length % 2 == 1 then .[length / 2 | floor] else (.[length / 2 - 1] + .[length / 2]) / 2 end;
+    def figures: [.[0] | {cpu_pct, wakeups_per_s} | paths(numbers)];
+    def medians: . as $runs | reduce figures[] as $p ({}; setpath($p; [$runs[] | getpath($p)] | median));
+    . as $all | {cpu_total: 1.2, window_thread_wakeups: 1.0} as $aims
+    | group_by(.interval_ms) | map(
+        (map(select(.who == "least")) | sort_by(.round)) as $least
+        | (map(select(.who == "program")) | sort_by(.round)) as $program
+        | ($least | medians) as $l | ($program | medians) as $p
+        | (reduce ($least | figures[]) as $f ({}; setpath($f; {median: (($p | getpath($f)) / ($l | getpath($f))),
+            range: ([range($least | length)] | map(($program[.] | getpath($f)) / ($least[.] | getpath($f)))
+                | [min, max])}))) as $ratio
+        | {key: "\(.[0].interval_ms)ms", value: {program: $p, least: $l, ratio: $ratio,
+            met: {cpu_total: ($ratio.cpu_pct.total.median <= $aims.cpu_total),
+                window_thread_wakeups: ($ratio.wakeups_per_s.window_thread.median <= $aims.window_thread_wakeups)}}})
+    | {rounds: $rounds, seconds: $seconds, aims: $aims, intervals: from_entries, runs: $all}' "$runs")
+jq --argjson wine "$wine" '.wine = $wine' <(cat "$results" 2>/dev/null || echo '{}') >"$runs.merged"
+mv "$runs.merged" "$results"
+
+jq -r '
+    def f($n): (. * pow(10; $n) | round) / pow(10; $n) | tostring;
+    def ratio: "\(.median | f(2)) (\(.range[0] | f(2))-\(.range[1] | f(2)))";
+    def cpu: "\(.program | f(1)) + \(.wineserver | f(1)) + \(.xserver | f(1)) = \(.total | f(1))";
+    "\nUnder wine, the precision timer: medians of \(.rounds) rounds of \(.seconds) s each; ratio program / least",
+    "program, its range over the rounds in brackets (aims: CPU at most \(.aims.cpu_total) x, window thread wake-ups",
+    "at most \(.aims.window_thread_wakeups) x)\n",
+    "CPU, % of one core: program + wineserver + X server = total",
+    (.intervals | to_entries[] | "  \(.key | .[:-2]) ms  program \(.value.program.cpu_pct | cpu) | least \(
+        .value.least.cpu_pct | cpu) | ratio \(.value.ratio.cpu_pct.total | ratio)"),
+    "Wake-ups a second, program / least = ratio",
+    (.intervals | to_entries[] | .value as $v | "  \(.key | .[:-2]) ms  window thread \(
+        $v.program.wakeups_per_s.window_thread | f(0)) / \($v.least.wakeups_per_s.window_thread | f(0)) = \(
+        $v.ratio.wakeups_per_s.window_thread | ratio) | process \($v.program.wakeups_per_s.process | f(0)) / \(
+        $v.least.wakeups_per_s.process | f(0)) = \($v.ratio.wakeups_per_s.process | ratio)")
+    ' <<<"$wine"
+echo "wrote $results (key \"wine\")"
