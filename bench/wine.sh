@@ -40,6 +40,7 @@ for ((tries = 0; tries < 100; tries++)); do
     [[ -S /proc/$wineserver_pid/cwd/socket ]] && break
     sleep 0.1
 done
+[[ -S /proc/$wineserver_pid/cwd/socket ]] || fail "wineserver has no socket after 10 s"
 xvfb_start
 xvfb_start_openbox
 cd "$scratch/run"
@@ -106,6 +107,7 @@ run_program() {
     type_interval "$1"
     click Button1
     until_seen control_is Button1 text STOP || fail "START did not start"
+    until_seen label_moved || fail "the status line did not move"
     measure program "$1" "$2"
     close_and_expect_exit
 }
@@ -147,20 +149,37 @@ wine=$(jq -s --argjson rounds "$rounds" --argjson seconds "$seconds" '
 jq --argjson wine "$wine" '.wine = $wine' <(cat "$results" 2>/dev/null || echo '{}') >"$runs.merged"
 mv "$runs.merged" "$results"
 
-jq -r '
-    def f($n): (. * pow(10; $n) | round) / pow(10; $n) | tostring;
-    def ratio: "\(.median | f(2)) (\(.range[0] | f(2))-\(.range[1] | f(2)))";
-    def cpu: "\(.program | f(1)) + \(.wineserver | f(1)) + \(.xserver | f(1)) = \(.total | f(1))";
-    "\nUnder wine, the precision timer: medians of \(.rounds) rounds of \(.seconds) s each; ratio program / least",
-    "program, its range over the rounds in brackets (aims: CPU at most \(.aims.cpu_total) x, window thread wake-ups",
-    "at most \(.aims.window_thread_wakeups) x)\n",
-    "CPU, % of one core: program + wineserver + X server = total",
-    (.intervals | to_entries[] | "  \(.key | .[:-2]) ms  program \(.value.program.cpu_pct | cpu) | least \(
-        .value.least.cpu_pct | cpu) | ratio \(.value.ratio.cpu_pct.total | ratio)"),
-    "Wake-ups a second, program / least = ratio",
-    (.intervals | to_entries[] | .value as $v | "  \(.key | .[:-2]) ms  window thread \(
-        $v.program.wakeups_per_s.window_thread | f(0)) / \($v.least.wakeups_per_s.window_thread | f(0)) = \(
-        $v.ratio.wakeups_per_s.window_thread | ratio) | process \($v.program.wakeups_per_s.process | f(0)) / \(
-        $v.least.wakeups_per_s.process | f(0)) = \($v.ratio.wakeups_per_s.process | ratio)")
-    ' <<<"$wine"
+# The table: at each interval the two programs' medians and their ratios, a ratio's range over the rounds' pairs in
+# brackets where an aim judges it.
+echo
+echo "Under wine, the precision timer against the least Windows program: medians of $rounds rounds of $seconds s,"
+echo "the two taking turns; CPU in % of one core, wake-ups a second."
+printf '  %-6s %-14s %8s %11s %9s   %-20s %-22s %s\n' "" "" "program" "wineserver" "X server" "total CPU" \
+    "window thread" "process"
+jq -r '.intervals | to_entries[] | .key[:-2] as $ms | .value as $v
+    | ((["program", $v.program], ["least program", $v.least]) as [$who, $run]
+        | [$ms, $who, $run.cpu_pct.program, $run.cpu_pct.wineserver, $run.cpu_pct.xserver, $run.cpu_pct.total, "", "",
+            $run.wakeups_per_s.window_thread, "", "", $run.wakeups_per_s.process, "", ""]),
+      ([$ms, "ratio"] + ([["cpu_pct", "program"], ["cpu_pct", "wineserver"], ["cpu_pct", "xserver"]]
+          | map(. as $p | $v.ratio | getpath($p).median))
+        + ([["cpu_pct", "total"], ["wakeups_per_s", "window_thread"], ["wakeups_per_s", "process"]]
+          | map(. as $p | $v.ratio | getpath($p) | .median, .range[0], .range[1])))
+    | @tsv' <<<"$wine" | awk -F '\t' '
+    function cell(value, low, high, digits) {
+        return low == "" ? sprintf("%8.*f", digits, value) : sprintf("%8.2f (%.2f-%.2f)", value, low, high)
+    }
+    {
+        ratio = $2 == "ratio"; cpu = ratio ? 2 : 1; wake = ratio ? 2 : 0
+        printf "  %-6s %-14s %8.*f %11.*f %9.*f %-22s %-22s %s\n", $2 == "program" ? $1 " ms" : "", $2, cpu, $3,
+            cpu, $4, cpu, $5, cell($6, $7, $8, cpu), cell($9, $10, $11, wake), cell($12, $13, $14, wake)
+    }'
+echo
+echo "Aims under wine"
+jq -r '.aims as $aims | .intervals | to_entries[] | .key[:-2] as $ms | .value as $v
+    | ["at \($ms) ms, CPU: program, wineserver and X server / least program", $v.ratio.cpu_pct.total.median,
+        $aims.cpu_total, $v.met.cpu_total],
+      ["at \($ms) ms, wake-ups of the window thread / least program", $v.ratio.wakeups_per_s.window_thread.median,
+        $aims.window_thread_wakeups, $v.met.window_thread_wakeups]
+    | @tsv' <<<"$wine" |
+    awk -F '\t' '{ printf "  %-72s %6.2f  limit %5.2f  %s\n", $1, $2, $3, $4 == "true" ? "met" : "NOT MET" }'
 echo "wrote $results (key \"wine\")"
