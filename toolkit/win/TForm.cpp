@@ -38,7 +38,10 @@ TForm::TForm(TComponent* Owner)
           // Posted, never sent: a tick must not wait for the window's thread, which may be waiting for the tick.
           [this] { return PostMessageW(FHandle, WM_FRAME_REQUEST, 0, 0) != FALSE; },
           [this](std::int64_t AtNs) { HoldFrame(AtNs); }, [this] { KillTimer(FHandle, FrameTimer); },
-          [this] { ShowFrame(); }})
+          [this] {
+              for (TControl* control : FControls)
+                  control->Frame();
+          }})
 {
     if (!FHandle)
         throw Exception("Cannot make a window (error " + std::to_string(GetLastError()) + ").");
@@ -125,14 +128,6 @@ void TForm::HoldFrame(std::int64_t AtNs)
     // timer repeats until it is set anew or killed, which the frame request always does when it fires.
     const std::int64_t wait = AtNs - ScreenClockNs();
     SetTimer(FHandle, FrameTimer, UINT(wait > 0 ? (wait + 999'999) / 1'000'000 : 0), nullptr);
-}
-
-void TForm::ShowFrame()
-{
-    for (TControl* control : FControls)
-        control->Frame();
-    // Paint what changed now, in one pass, rather than when the queue gets round to it.
-    RedrawWindow(FHandle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void TForm::Close()

@@ -15,8 +15,8 @@ class TTimer;
 // Base of the program's windows: a top-level window of a fixed client size in the button-face colour,
 // centred on the screen when shown, with neither maximise box nor sizing frame. It shows its controls'
 // changes at most once per screen refresh, on the compositor's rhythm: RequestFrame, from any thread, asks
-// for a frame, and the frame lets every control show its latest state before they paint. Lives on the
-// window's thread; deleted by the application that created it, or by its Owner.
+// for a frame, in which every changed control draws its latest state. Lives on the window's thread; deleted
+// by the application that created it, or by its Owner.
 class TForm : public TComponent {
 public:
     explicit TForm(TComponent* Owner);
@@ -46,7 +46,6 @@ private:
     std::intptr_t Receive(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam);
     void Place();
     void HoldFrame(std::int64_t AtNs);
-    void ShowFrame();
     void Close();
     TWindowHandle FirstTabStop() const;
 

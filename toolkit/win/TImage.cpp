@@ -73,8 +73,13 @@ void TImage::SetBounds(const TRect& Bounds)
 
 void TImage::Frame()
 {
-    if (FChanged.exchange(false))
-        InvalidateRect(Handle(), nullptr, FALSE);
+    if (!FChanged.exchange(false) || !IsWindowVisible(Handle()))
+        return;
+    // Drawn straight into the window, rather than invalidated for the system to ask for a paint: under wine
+    // the paint message's round costs the window's thread six calls to its server a frame, the draw none.
+    const HDC target = GetDC(Handle());
+    Paint(target);
+    ReleaseDC(Handle(), target);
 }
 
 void TImage::Paint(HDC__* Target)
