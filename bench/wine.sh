@@ -3,8 +3,9 @@
 # under wine on a private Xvfb with openbox, in a wine prefix of the run's own. At 1, 10 and 16 ms the two take
 # turns for several rounds, each measured over the same span once it scrolls: the CPU time of its process, of
 # the prefix's wineserver and of the X server, and the wake-ups (voluntary context switches) of its window's
-# thread and of its whole process. Prints the medians and their ratios, and adds them as "wine" to
-# build/bench/results.json (a later bench/run without --wine writes that file anew).
+# thread and of its whole process (wine's other processes and openbox use no CPU that shows meanwhile). Prints
+# the medians and their ratios, and adds them as "wine" to build/bench/results.json (a later bench/run without
+# --wine writes that file anew).
 #
 # The window's thread: both programs make their window in WinMain, and under wine a process's first Windows
 # thread runs on its first Linux thread, whose id is the process's. Each run checks it: a reading of the
