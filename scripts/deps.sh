@@ -21,6 +21,8 @@ packages=(
     file
     # the Windows program and its tests run under wine; its installer, and the icon tools its test reads it with
     g++-mingw-w64-x86-64-posix wine64 nsis icoutils
+    # the benchmark under wine adds its figures to results.json
+    jq
 )
 
 # One query for them all, "NAME STATUS" a line: it runs before every stage.

@@ -9,8 +9,8 @@
 # PREFIX is the build's wine prefix, LAYOUT the window's Unit1.ui, PICTURE the sample BG.bmp. The scenario
 # that needs the installer exits 77 (skipped) when there is none.
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/xvfb.sh"
-source "$(dirname "$0")/../install/wine_package.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xvfb.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../install/wine_package.sh"
 
 # --- The scenarios: scenario_NAME, each a test of its own. ---
 
@@ -409,6 +409,8 @@ expect_one_error_box() {
     expect_exit
 }
 
+# Sourced (as by bench/wine.sh), it only defines the functions above.
+[[ ${BASH_SOURCE[0]} == "$0" ]] || return 0
 if [[ ${1:-} == --list ]]; then
     compgen -A function scenario_ | sed 's/^scenario_//'
     exit 0
