@@ -115,7 +115,9 @@ void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)
         Canvas->Settle();
         const TPicture from = Canvas->HandOut();
         const bool fills = !Contains(Bounds(from.get()), Source);
-        if (Dest.Right - Dest.Left == Source.Right - Source.Left && Dest.Bottom - Dest.Top == Source.Bottom - Source.Top) {
+        const bool equalSizes = Dest.Right - Dest.Left == Source.Right - Source.Left
+            && Dest.Bottom - Dest.Top == Source.Bottom - Source.Top;
+        if (equalSizes) {
             TPendingCopy copy{dest, from, Source.Left - Dest.Left, Source.Top - Dest.Top, fills};
             // Only a copy that covers the pending one makes it moot; otherwise both must show.
             if (FPending && !Contains(copy.Dest, FPending->Dest))

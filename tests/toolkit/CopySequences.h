@@ -57,7 +57,7 @@ inline const std::vector<SequenceRow>& CopySequences()
 }
 
 // Pixels 0x..RRGGBB, top row first.
-struct ExpectedView {
+struct ExpectedPixels {
     int Width;
     int Height;
     std::vector<std::uint32_t> Pixels;
@@ -68,11 +68,12 @@ struct ExpectedView {
 // picture's pixel under its centre in the copy's source rectangle (for equal sizes, the pixel as far from
 // the source's corner as it is from the destination's), or Background where that lies past the picture.
 template <class TPixelAt>
-ExpectedView Expected(const SequenceRow& Row, TPixelAt PixelAt, std::uint32_t Background,
+ExpectedPixels Expected(const SequenceRow& Row, TPixelAt PixelAt, std::uint32_t Background,
     std::vector<std::pair<TRect, TRect>> Before = {})
 {
     const TRect view = Row.End == SequenceEnd::ViewGrown ? GrownView : TRect{0, 0, 800, 356};
-    ExpectedView expected{view.Right, view.Bottom, std::vector<std::uint32_t>(std::size_t(view.Right) * view.Bottom, Background)};
+    ExpectedPixels expected{
+        view.Right, view.Bottom, std::vector<std::uint32_t>(std::size_t(view.Right) * view.Bottom, Background)};
     Before.insert(Before.end(), Row.Copies.begin(), Row.Copies.end());
     for (const auto& [dest, source] : Before) {
         const double scaleX = double(source.Right - source.Left) / (dest.Right - dest.Left);

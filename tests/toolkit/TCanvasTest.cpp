@@ -120,7 +120,7 @@ TEST_F(CopyRectTest, CopiesWithinOneCanvasFromTheUntouchedOriginal)
 }
 
 // The first pixel where Shown differs from Expected, or "" where none does; the top byte is no colour.
-std::string Difference(const QImage& Shown, const ExpectedView& Expected)
+std::string Difference(const QImage& Shown, const ExpectedPixels& Expected)
 {
     if (Shown.size() != QSize(Expected.Width, Expected.Height))
         return "shown " + std::to_string(Shown.width()) + " x " + std::to_string(Shown.height());
@@ -162,7 +162,7 @@ TEST_P(CopySequenceTest, ShowsWhatEagerCopiesWould)
         Image.resize(GrownView.Right, GrownView.Bottom);
         break;
     }
-    const ExpectedView expected = Expected(row, PatternPixel, Background());
+    const ExpectedPixels expected = Expected(row, PatternPixel, Background());
     EXPECT_EQ(Difference(Shown(), expected), "");
     // Read through another canvas as well as on screen.
     TImage other;

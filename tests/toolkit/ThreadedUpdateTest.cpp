@@ -169,7 +169,8 @@ TEST_F(ThreadedUpdates, APaintInMidDrawKeepsThePicturesItTook)
                 // is drawn on.
                 for (int step = 0; step < 10; ++step) {
                     const int left = step % 2 * 400;
-                    Image.Canvas()->CopyRect(TRect{left, 0, left + 400, 356}, Bitmap.Canvas(), TRect{step, 0, step + 400, 356});
+                    Image.Canvas()->CopyRect(
+                        TRect{left, 0, left + 400, 356}, Bitmap.Canvas(), TRect{step, 0, step + 400, 356});
                     Bitmap.Canvas()->CopyRect(SourceDrawing.first, Bitmap.Canvas(), SourceDrawing.second);
                 }
             }).join();

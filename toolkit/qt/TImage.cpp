@@ -36,7 +36,7 @@ void TImage::paintEvent(QPaintEvent* /*event*/)
     const TCanvas::TShown shown = FCanvas.Shown();
     QPainter painter(this);
     for (const TCanvas::TDrawStep& step : shown.Steps) {
-        const QRect dest(step.Dest.Left, step.Dest.Top, step.Dest.Right - step.Dest.Left, step.Dest.Bottom - step.Dest.Top);
+        const QRect dest(QPoint(step.Dest.Left, step.Dest.Top), QPoint(step.Dest.Right - 1, step.Dest.Bottom - 1));
         if (step.From)
             painter.drawImage(dest.topLeft(), Wrap(step.From), QRect(QPoint(step.FromLeft, step.FromTop), dest.size()));
         else
