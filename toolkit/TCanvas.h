@@ -16,7 +16,7 @@ class TCanvas {
 public:
     // 32-bit pixels, 0x..RRGGBB, top row first: Qt's Format_RGB32 and the system's 32-bpp device-independent
     // layout. The top byte is no colour, and the canvas copies it as it finds it: each backend gives it as its
-    // system wants it (Qt 0xFF, or its drawing onto a surface with alpha shows through; the system's DIBs 0).
+    // system wants it (Qt 0xFF: drawn onto a surface with alpha, a 0 there shows through; the system's DIBs 0).
     struct TPixels {
         int Width = 0;
         int Height = 0;
@@ -27,7 +27,7 @@ public:
     using TPicture = std::shared_ptr<const TPixels>;
 
     // One step of drawing the canvas: a rectangle of a picture, or of the background colour where From is
-    // null. Dest is never empty, and lies within the canvas's picture and, where From is set, within From.
+    // null. Dest is never empty and lies within the canvas's picture; the part of From it shows, within From.
     struct TDrawStep {
         TRect Dest;
         TPicture From;
