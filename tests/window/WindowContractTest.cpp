@@ -143,13 +143,13 @@ protected:
     }
     // "" when the screen shows the picture from column Left.
     std::string ScreenDifference(int Left) const { return Difference(ReadView(Image(), 800, 356, false), ExpectedView(Left)); }
-    static std::string Difference(const ViewPixels& Shown, const ViewPixels& Expected)
+    static std::string Difference(const ViewPixels& Shown, const ViewPixels& Expected, int Width = 800)
     {
         for (std::size_t i = 0; i < Expected.size(); ++i)
             if (Shown[i] != Expected[i]) {
                 char where[96];
-                std::snprintf(where, sizeof where, "at %d,%d: shown %06x, expected %06x", int(i % 800), int(i / 800),
-                    unsigned(Shown[i]), unsigned(Expected[i]));
+                std::snprintf(where, sizeof where, "at %d,%d: shown %06x, expected %06x", int(i % Width),
+                    int(i / Width), unsigned(Shown[i]), unsigned(Expected[i]));
                 return where;
             }
         return "";
@@ -299,19 +299,29 @@ class CopySequencesOnWindows : public WindowContract, public testing::WithParamI
 
 TEST_P(CopySequencesOnWindows, ShowWhatEagerCopiesWould)
 {
-    MakeWindow(1000, 356);
-    ViewPixels expected = ExpectedView(0);  // the window's own first copy
-    for (const auto& [dest, source] : GetParam().Copies) {
+    const SequenceRow& row = GetParam();
+    MakeWindow(SequencePictureWidth, SequencePictureHeight);
+    for (const auto& [dest, source] : row.Copies)
         Form->Image1->Canvas()->CopyRect(dest, Form->Background->Canvas(), source);
-        for (int y = dest.Top; y < dest.Bottom; ++y)
-            for (int x = dest.Left; x < dest.Right; ++x)
-                expected[std::size_t(y) * 800 + x] = ColumnPixel(source.Left + x - dest.Left, source.Top + y - dest.Top);
-    }
-    if (GetParam().ReloadAfter) {
+    switch (row.End) {
+    case SequenceEnd::Nothing:
+        break;
+    case SequenceEnd::SourceReloaded:
         WritePicture(Folder / "other.bmp", 1000, 356, [](int x, int y) { return ColumnPixel(999 - x, 355 - y); });
         Form->Background->LoadFromFile("other.bmp");
+        break;
+    case SequenceEnd::SourceDrawnOn:
+        Form->Background->Canvas()->CopyRect(SourceDrawing.first, Form->Background->Canvas(), SourceDrawing.second);
+        break;
+    case SequenceEnd::ViewGrown:
+        Form->Image1->SetBounds(TRect{8, 8, 8 + GrownView.Right, 8 + GrownView.Bottom});
+        break;
     }
-    EXPECT_EQ(Difference(ReadView(Image(), 800, 356, true), expected), "");
+    constexpr TRect view{0, 0, 800, 356};
+    // After the window's own first copy.
+    const ExpectedPixels expected = Expected(row, ColumnPixel, ButtonFace(), {{view, view}});
+    const ViewPixels shown = ReadView(Image(), expected.Width, expected.Height, true);
+    EXPECT_EQ(Difference(shown, expected.Pixels, expected.Width), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, CopySequencesOnWindows, testing::ValuesIn(CopySequences()),

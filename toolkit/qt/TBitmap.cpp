@@ -9,15 +9,47 @@
 #include <QImageReader>
 #include <QtEndian>
 
-#include <mutex>
+#include <algorithm>
 #include <optional>
 #include <utility>
 
-TBitmap::TBitmap() : FCanvas(Qt::white) {}
+TBitmap::TBitmap() : FCanvas(QColor(Qt::white).rgb()) {}
 
 namespace {
 
-QImage ReadPicture(const QFileInfo& file, QImage::Format format)
+// The decoder's picture as the canvas holds it, or nothing when it cannot be read.
+TCanvas::TPicture Decode(QImageReader& reader, QSize size)
+{
+    auto picture = std::make_shared<TCanvas::TPixels>();
+    // Qt's decoder leaves the pixels a damaged file lacks as it found them: a picture filled beforehand
+    // keeps them from showing whatever the memory held. One of the canvas's format it writes straight into.
+    QImage decoded;
+    if (size.isValid() && reader.imageFormat() == QImage::Format_RGB32) {
+        picture->Width = size.width();
+        picture->Height = size.height();
+        picture->Data.assign(std::size_t(size.width()) * size.height(), 0xFF000000);
+        decoded = QImage(reinterpret_cast<uchar*>(picture->Data.data()), size.width(), size.height(),
+            qsizetype(size.width()) * 4, QImage::Format_RGB32);
+    } else if (size.isValid()) {
+        decoded = QImage(size, reader.imageFormat());
+        decoded.fill(0);
+    }
+    if (!reader.read(&decoded))
+        return nullptr;
+    if (decoded.constBits() != reinterpret_cast<const uchar*>(picture->Data.data())) {
+        // Decoded into pixels of its own, of another format.
+        decoded.convertTo(QImage::Format_RGB32);
+        picture->Width = decoded.width();
+        picture->Height = decoded.height();
+        picture->Data.resize(std::size_t(decoded.width()) * decoded.height());
+        for (int y = 0; y < decoded.height(); ++y)
+            std::copy_n(reinterpret_cast<const std::uint32_t*>(decoded.constScanLine(y)), decoded.width(),
+                picture->Data.begin() + std::ptrdiff_t(y) * decoded.width());
+    }
+    return picture;
+}
+
+TCanvas::TPicture ReadPicture(const QFileInfo& file)
 {
     const auto fail = [&file](const QString& reason) {
         throw Exception(QStringLiteral("Cannot load bitmap \"%1\": %2.").arg(file.absoluteFilePath(), reason).toStdString());
@@ -49,16 +81,9 @@ QImage ReadPicture(const QFileInfo& file, QImage::Format format)
                  .arg(size.width())
                  .arg(size.height())
                  .arg(QImageReader::allocationLimit()));
-    // Qt's decoder leaves the pixels a damaged file lacks as it found them: a picture filled beforehand
-    // keeps them from showing whatever the memory held.
-    QImage picture;
-    if (size.isValid()) {
-        picture = QImage(size, reader.imageFormat());
-        picture.fill(0);
-    }
-    if (!reader.read(&picture))
+    TCanvas::TPicture picture = Decode(reader, size);
+    if (!picture)
         fail(QStringLiteral("it is not a readable BMP picture (%1)").arg(reader.errorString()));
-    picture.convertTo(format);
     return picture;
 }
 
@@ -77,7 +102,7 @@ TFileStamp StampOf(const QFileInfo& file)
     return {file.absoluteFilePath(), file.exists(), file.size(), file.lastModified(), file.metadataChangeTime()};
 }
 
-TPictureFuture<QImage, TFileStamp> Preloaded;
+TPictureFuture<TCanvas::TPicture, TFileStamp> Preloaded;
 
 }  // namespace
 
@@ -85,28 +110,25 @@ void TBitmap::Preload(const std::string& FileName)
 {
     const QFileInfo file(QString::fromStdString(FileName));
     Preloaded.Start(StampOf(file), [path = file.absoluteFilePath()] {
-        return ReadPicture(QFileInfo(path), TCanvas::PixelFormat);
+        return ReadPicture(QFileInfo(path));
     });
 }
 
 void TBitmap::LoadFromFile(const std::string& FileName)
 {
     const QFileInfo file(QString::fromStdString(FileName));
-    std::optional<QImage> preloaded = Preloaded.Take(StampOf(file));
-    QImage picture = preloaded ? std::move(*preloaded) : ReadPicture(file, TCanvas::PixelFormat);
-    FCanvas.SetPicture(std::move(picture));
+    std::optional<TCanvas::TPicture> preloaded = Preloaded.Take(StampOf(file));
+    FCanvas.SetPicture(preloaded ? std::move(*preloaded) : ReadPicture(file));
 }
 
 int TBitmap::Width() const
 {
-    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
-    return FCanvas.FImage.width();
+    return FCanvas.Width();
 }
 
 int TBitmap::Height() const
 {
-    std::lock_guard<TPictureLock> lock(FCanvas.FLock);
-    return FCanvas.FImage.height();
+    return FCanvas.Height();
 }
 
 TCanvas* TBitmap::Canvas()
