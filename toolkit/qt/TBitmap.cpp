@@ -1,13 +1,12 @@
 #include "TBitmap.h"
 
+#include "BmpCheck.h"
 #include "PictureFuture.h"
 #include "SysUtils.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QtEndian>
 
 #include <mutex>
 #include <optional>
@@ -17,38 +16,21 @@ TBitmap::TBitmap() : FCanvas(Qt::white) {}
 
 namespace {
 
+// The check decides the size limit; Qt's own, lower in some versions, would refuse what it lets pass. Set on
+// the thread that loads or starts a preload, before any reader runs on another.
+void UseTheCheckedLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(int(BmpLimitMb)); });
+}
+
 QImage ReadPicture(const QFileInfo& file, QImage::Format format)
 {
-    const auto fail = [&file](const QString& reason) {
-        throw Exception(QStringLiteral("Cannot load bitmap \"%1\": %2.").arg(file.absoluteFilePath(), reason).toStdString());
-    };
-    // Qt's reader reports every failure to open as a missing file; tell the user which it is.
-    if (!file.exists())
-        fail(QStringLiteral("there is no such file"));
-    if (file.isDir())
-        fail(QStringLiteral("it is a directory"));
-    if (!file.isFile())
-        fail(QStringLiteral("it is not a regular file"));
-    if (!file.isReadable())
-        fail(QStringLiteral("no permission to read it"));
-
-    // Qt takes pixels that start past the end of the file for an empty picture; such a file holds none.
-    QFile raw(file.filePath());
-    if (raw.open(QIODevice::ReadOnly)) {
-        const QByteArray fileHeader = raw.read(14);
-        if (fileHeader.size() == 14 && qFromLittleEndian<quint32>(fileHeader.constData() + 10) >= raw.size())
-            fail(QStringLiteral("it is not a readable BMP picture (no pixel data)"));
-    }
-
+    const std::string name = file.absoluteFilePath().toStdString();
+    if (const std::optional<std::string> reason = BmpFileRefusal(file.filesystemAbsoluteFilePath()))
+        RefuseBitmap(name, *reason);
     QImageReader reader(file.filePath(), "bmp");
-    // Qt refuses pictures above its allocation limit, which stays in force; say so rather than "unreadable".
     const QSize size = reader.size();
-    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
-    if (size.isValid() && limitBytes > 0 && qint64(size.width()) * size.height() * 4 > limitBytes)
-        fail(QStringLiteral("the picture is too large (%1 x %2 pixels; pictures over %3 MB are refused)")
-                 .arg(size.width())
-                 .arg(size.height())
-                 .arg(QImageReader::allocationLimit()));
     // Qt's decoder leaves the pixels a damaged file lacks as it found them: a picture filled beforehand
     // keeps them from showing whatever the memory held.
     QImage picture;
@@ -57,7 +39,7 @@ QImage ReadPicture(const QFileInfo& file, QImage::Format format)
         picture.fill(0);
     }
     if (!reader.read(&picture))
-        fail(QStringLiteral("it is not a readable BMP picture (%1)").arg(reader.errorString()));
+        RefuseBitmap(name, UnreadableBmp(reader.errorString().toStdString()));
     picture.convertTo(format);
     return picture;
 }
@@ -83,6 +65,7 @@ TPictureFuture<QImage, TFileStamp> Preloaded;
 
 void TBitmap::Preload(const std::string& FileName)
 {
+    UseTheCheckedLimit();
     const QFileInfo file(QString::fromStdString(FileName));
     Preloaded.Start(StampOf(file), [path = file.absoluteFilePath()] {
         return ReadPicture(QFileInfo(path), TCanvas::PixelFormat);
@@ -91,6 +74,7 @@ void TBitmap::Preload(const std::string& FileName)
 
 void TBitmap::LoadFromFile(const std::string& FileName)
 {
+    UseTheCheckedLimit();
     const QFileInfo file(QString::fromStdString(FileName));
     std::optional<QImage> preloaded = Preloaded.Take(StampOf(file));
     QImage picture = preloaded ? std::move(*preloaded) : ReadPicture(file, TCanvas::PixelFormat);
