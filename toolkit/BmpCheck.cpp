@@ -61,12 +61,14 @@ std::optional<std::string> BmpRefusal(std::span<const std::uint8_t> Head, std::u
         return UnreadableBmp("a bit count of " + std::to_string(bits));
     const bool rle = (compression == Rle8 && bits == 8) || (compression == Rle4 && bits == 4);
     if (compression != Rgb && !rle && !(compression == Bitfields && (bits == 16 || bits == 32)))
-        return UnreadableBmp("compression " + std::to_string(compression) + " at " + std::to_string(bits) + " bits a pixel");
+        return UnreadableBmp(
+            "compression " + std::to_string(compression) + " at " + std::to_string(bits) + " bits a pixel");
     if (rle && height < 0)
         return UnreadableBmp("compressed rows stored top-down");
     // Above 8 bits a pixel a palette only helps screens of 256 colours; none holds more.
     if (coloursUsed > (paletted ? 1u << bits : 256u))
-        return UnreadableBmp("a palette of " + std::to_string(coloursUsed) + " colours for " + std::to_string(bits) + " bits");
+        return UnreadableBmp(
+            "a palette of " + std::to_string(coloursUsed) + " colours for " + std::to_string(bits) + " bits");
     const std::uint64_t masks = compression == Bitfields && headerSize == 40 ? 12 : 0;
     const std::uint64_t colours = paletted && coloursUsed == 0 ? 1u << bits : coloursUsed;
     if (FileHeaderBytes + headerSize + masks + colours * (core ? 3 : 4) > Length)
@@ -82,7 +84,8 @@ std::optional<std::string> BmpRefusal(std::span<const std::uint8_t> Head, std::u
             taken |= mask;
         }
         if (!sound)
-            return UnreadableBmp("colour masks that are empty, overlap or do not fit " + std::to_string(bits) + " bits");
+            return UnreadableBmp(
+                "colour masks that are empty, overlap or do not fit " + std::to_string(bits) + " bits");
     }
     const std::uint64_t pixels = Field(Head, 10, 4);
     if (pixels >= Length)
@@ -111,11 +114,11 @@ std::optional<std::string> BmpFileRefusal(const std::filesystem::path& Path)
     std::ifstream in(Path, std::ios::binary | std::ios::ate);
     if (!in)
         return "no permission to read it";
-    const std::streamoff length = in.tellg();
+    const std::uint64_t length = std::uint64_t(std::max<std::streamoff>(in.tellg(), 0));
     std::array<std::uint8_t, BmpHeadBytes> head{};
     in.seekg(0);
     in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
-    return BmpRefusal(std::span(head).first(std::size_t(in.gcount())), std::uint64_t(std::max<std::streamoff>(length, 0)));
+    return BmpRefusal(std::span(head).first(std::size_t(in.gcount())), length);
 }
 
 std::string UnreadableBmp(const std::string& Detail)
