@@ -5,11 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <ostream>
-#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -145,58 +142,5 @@ TEST(BmpRefusal, DecidesFromTheHeadAlone)
     EXPECT_EQ(BmpRefusal(std::span(whole).first(40), whole.size()).value_or("accepted"),
         "it is not a readable BMP picture (the header reaches past the end of the file)");
 }
-
-struct FileRow {
-    const char* Name;
-    // Makes the case in the folder and gives the path to check.
-    std::filesystem::path (*Make)(const std::filesystem::path& Folder);
-    const char* Reason;
-};
-
-void PrintTo(const FileRow& row, std::ostream* out)
-{
-    *out << row.Name;
-}
-
-std::filesystem::path WriteFile(const std::filesystem::path& path, const Bytes& bytes)
-{
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    return path;
-}
-
-class BmpFileRefusalTest : public testing::TestWithParam<FileRow> {};
-
-TEST_P(BmpFileRefusalTest, NamesWhatIsWrongWithTheFile)
-{
-    // Tests run side by side, in processes of their own: each takes a folder of its own.
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("bmp-check-" + std::to_string(std::random_device()()));
-    std::filesystem::create_directories(folder);
-    const std::optional<std::string> refusal = BmpFileRefusal(GetParam().Make(folder));
-    std::filesystem::remove_all(folder);
-    if (!GetParam().Reason)
-        EXPECT_EQ(refusal, std::nullopt);
-    else
-        EXPECT_EQ(refusal.value_or("accepted"), GetParam().Reason);
-}
-
-// The same on every backend: these run on Windows too.
-INSTANTIATE_TEST_SUITE_P(Files, BmpFileRefusalTest,
-    testing::Values(
-        FileRow{"Missing", [](const std::filesystem::path& f) { return f / "BG.bmp"; }, "there is no such file"},
-        FileRow{"Directory", [](const std::filesystem::path& f) { return f; }, "it is a directory"},
-        FileRow{"WholePicture", [](const std::filesystem::path& f) {
-            Bytes bytes = Head({}, WholeLength({}));
-            bytes.resize(WholeLength({}));
-            return WriteFile(f / "BG.bmp", bytes);
-        }, nullptr},
-        // The file's own length, not the header's, tells whether the pixels are there.
-        FileRow{"PixelsCutShort", [](const std::filesystem::path& f) {
-            Bytes bytes = Head({}, WholeLength({}));
-            bytes.resize(WholeLength({}) - 3);
-            return WriteFile(f / "BG.bmp", bytes);
-        }, "it is not a readable BMP picture (the pixels reach past the end of the file)"}),
-    [](const auto& info) { return info.param.Name; });
 
 }  // namespace
