@@ -1,21 +1,29 @@
 #include "TBitmap.h"
 
+#include "BmpCheck.h"
 #include "PictureFuture.h"
 #include "SysUtils.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QtEndian>
 
 #include <algorithm>
+#include <mutex>
 #include <optional>
 #include <utility>
 
 TBitmap::TBitmap() : FCanvas(QColor(Qt::white).rgb()) {}
 
 namespace {
+
+// The check decides the size limit; Qt's own, lower in some versions, would refuse what it lets pass. Set on
+// the thread that loads or starts a preload, before any reader runs on another.
+void UseTheCheckedLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(int(BmpLimitMb)); });
+}
 
 // The decoder's picture as the canvas holds it, or nothing when it cannot be read.
 TCanvas::TPicture Decode(QImageReader& reader, QSize size)
@@ -51,39 +59,13 @@ TCanvas::TPicture Decode(QImageReader& reader, QSize size)
 
 TCanvas::TPicture ReadPicture(const QFileInfo& file)
 {
-    const auto fail = [&file](const QString& reason) {
-        throw Exception(QStringLiteral("Cannot load bitmap \"%1\": %2.").arg(file.absoluteFilePath(), reason).toStdString());
-    };
-    // Qt's reader reports every failure to open as a missing file; tell the user which it is.
-    if (!file.exists())
-        fail(QStringLiteral("there is no such file"));
-    if (file.isDir())
-        fail(QStringLiteral("it is a directory"));
-    if (!file.isFile())
-        fail(QStringLiteral("it is not a regular file"));
-    if (!file.isReadable())
-        fail(QStringLiteral("no permission to read it"));
-
-    // Qt takes pixels that start past the end of the file for an empty picture; such a file holds none.
-    QFile raw(file.filePath());
-    if (raw.open(QIODevice::ReadOnly)) {
-        const QByteArray fileHeader = raw.read(14);
-        if (fileHeader.size() == 14 && qFromLittleEndian<quint32>(fileHeader.constData() + 10) >= raw.size())
-            fail(QStringLiteral("it is not a readable BMP picture (no pixel data)"));
-    }
-
+    const std::string name = file.absoluteFilePath().toStdString();
+    if (const std::optional<std::string> reason = BmpFileRefusal(file.filesystemAbsoluteFilePath()))
+        RefuseBitmap(name, *reason);
     QImageReader reader(file.filePath(), "bmp");
-    // Qt refuses pictures above its allocation limit, which stays in force; say so rather than "unreadable".
-    const QSize size = reader.size();
-    const qint64 limitBytes = qint64(QImageReader::allocationLimit()) * 1024 * 1024;
-    if (size.isValid() && limitBytes > 0 && qint64(size.width()) * size.height() * 4 > limitBytes)
-        fail(QStringLiteral("the picture is too large (%1 x %2 pixels; pictures over %3 MB are refused)")
-                 .arg(size.width())
-                 .arg(size.height())
-                 .arg(QImageReader::allocationLimit()));
-    TCanvas::TPicture picture = Decode(reader, size);
+    TCanvas::TPicture picture = Decode(reader, reader.size());
     if (!picture)
-        fail(QStringLiteral("it is not a readable BMP picture (%1)").arg(reader.errorString()));
+        RefuseBitmap(name, UnreadableBmp(reader.errorString().toStdString()));
     return picture;
 }
 
@@ -108,6 +90,7 @@ TPictureFuture<TCanvas::TPicture, TFileStamp> Preloaded;
 
 void TBitmap::Preload(const std::string& FileName)
 {
+    UseTheCheckedLimit();
     const QFileInfo file(QString::fromStdString(FileName));
     Preloaded.Start(StampOf(file), [path = file.absoluteFilePath()] {
         return ReadPicture(QFileInfo(path));
@@ -116,6 +99,7 @@ void TBitmap::Preload(const std::string& FileName)
 
 void TBitmap::LoadFromFile(const std::string& FileName)
 {
+    UseTheCheckedLimit();
     const QFileInfo file(QString::fromStdString(FileName));
     std::optional<TCanvas::TPicture> preloaded = Preloaded.Take(StampOf(file));
     FCanvas.SetPicture(preloaded ? std::move(*preloaded) : ReadPicture(file));
