@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # The Windows zip and installer that `cpack` makes in BUILD: what the zip holds, how its program is hardened,
-# and the installer under wine in the build's prefix, installed silently, installed again over itself and uninstalled.
+# and the installer under wine in a copy of the build's prefix, installed silently, installed again over
+# itself and uninstalled, leaving nothing behind.
 # Usage: windows_package.sh BUILD VERSION
 set -euo pipefail
 build=$(realpath "$1") version=$2
 here=$(dirname "$(realpath "$0")")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# Beside the build's prefix, as the copy's files are hard links.
+prefix=$build/windows_package.wine
 unset DISPLAY WAYLAND_DISPLAY
-export WINEPREFIX=$build/wine
 source "$here/wine_package.sh"
+cleanup() {
+    [[ ! -d $prefix ]] || WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$work" "$prefix"
+}
+trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -110,6 +116,7 @@ expect_resources "$work/scrolltest-$version-win64/scrolltest.exe"
 expect_hardened "$work/scrolltest-$version-win64/scrolltest.exe" "$build/app/scrolltest.exe"
 echo "zip: the program with its icon, version and manifest, hardened, BG.bmp, LICENSE.txt and README.txt, with Windows line ends"
 
+wine_copy_prefix "$build/wine" "$prefix"
 wine_remove_leftovers
 
 wine_install "$package.exe" || fail "the silent installation failed"
@@ -118,5 +125,7 @@ echo "installed under Program Files, with a Start-menu shortcut and an uninstall
 wine_install "$package.exe" || fail "the second installation failed"
 expect_installed "installed again"
 echo "installed again over it: still one set of files and one uninstall key"
-wine_uninstall || fail "the silent uninstallation left files, the shortcut or the key behind after 60 s"
-echo "uninstalled: files, shortcut and key gone"
+wine_uninstall || fail "the silent uninstallation had not ended after 60 s"
+left=$(wine_leftovers)
+[[ -z $left ]] || fail "the uninstallation left behind:"$'\n'"$left"
+echo "uninstalled: nothing of the program left in Program Files, the Start menu or the registry"

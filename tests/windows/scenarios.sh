@@ -174,19 +174,11 @@ read_layout() {
     ' "$layout")
 }
 
-# A copy of the build's prefix in 0.1 s. Its windows folder is hard links, as nothing writes into those files:
-# a full copy writes 700 MB for each scenario (0.5 to 3 s here), and taking turns in one prefix would run the
-# scenarios one at a time. Everything else (the registry, which wineserver rewrites, and the folders an
-# installer writes into) is copied.
+# A copy of the build's prefix in 0.1 s: taking turns in one prefix would run the scenarios one at a time.
 make_prefix() {
     rm -rf "$scratch"
     mkdir -p "$scratch/run"
-    cp -al "$prefix" "$scratch/prefix"
-    (cd "$prefix" && find . -path ./drive_c/windows -prune -o -type f -print0) |
-        while IFS= read -r -d '' file; do
-            cp --preserve=all --remove-destination "$prefix/$file" "$scratch/prefix/$file"
-        done
-    export WINEPREFIX=$scratch/prefix
+    wine_copy_prefix "$prefix" "$scratch/prefix"
 }
 
 cleanup() {
