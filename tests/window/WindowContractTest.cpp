@@ -163,7 +163,7 @@ protected:
 
 struct ControlRow {
     const char* Name;
-    int Id;
+    int Place;  // in the layout, counted from 1
     const char* Class;
     RECT Rect;
     const char* Text;
@@ -183,7 +183,8 @@ TEST_P(Controls, StandAtTheLayoutsPixelsWithTheirTextAndStyles)
     const ControlRow& row = GetParam();
     MakeWindow(1000, 356);
     ASSERT_TRUE(ProcessUntil([this] { return WindowText(Form->Label1->Handle()) == "SourceRect.Left = 0"; }));
-    const HWND control = GetDlgItem(Form->Handle(), row.Id);
+    // The system's own ids come first.
+    const HWND control = GetDlgItem(Form->Handle(), IDCONTINUE + row.Place);
     ASSERT_NE(control, nullptr);
     char className[64] = {};
     GetClassNameA(control, className, sizeof className);
@@ -210,6 +211,56 @@ INSTANTIATE_TEST_SUITE_P(Form1, Controls,
             WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, true},
         ControlRow{"RadioButton2", 6, "Button", {208, 376, 337, 393}, "Multimedia Timer", BS_AUTORADIOBUTTON, false},
         ControlRow{"Edit1", 7, "Edit", {448, 376, 497, 400}, "10", WS_GROUP | WS_TABSTOP, false}),
+    [](const auto& info) { return info.param.Name; });
+
+struct DialogKeyRow {
+    const char* Name;
+    int ButtonPlace;  // in the layout, counted from 1
+    WPARAM Key;
+};
+
+void PrintTo(const DialogKeyRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
+
+class DialogKeys : public WindowContract, public testing::WithParamInterface<DialogKeyRow> {};
+
+// The application's loop hands every key to the dialog manager, which sends Enter, unless the focus is on a
+// push button, as a click of the control whose id is IDOK, and Esc as one of IDCANCEL: neither may click a
+// button that happens to come early in a layout.
+TEST_P(DialogKeys, DoNotClickAButtonForItsPlaceInTheLayout)
+{
+    const DialogKeyRow& row = GetParam();
+    TForm form(nullptr);
+    form.SetClientSize(300, 100);
+    auto* button = new TButton(&form, row.ButtonPlace);
+    button->SetBounds(TRect{8, 8, 97, 41});
+    int clicks = 0;
+    button->OnClick = [&clicks](TObject*) { ++clicks; };
+    for (int place = 1; place <= 2; ++place)
+        if (place != row.ButtonPlace)
+            new TLabel(&form, place);
+    auto* field = new TEdit(&form, 3);
+    field->SetBounds(TRect{108, 8, 157, 32});
+    form.Show();
+    ProcessFor(std::chrono::milliseconds(100));
+    SetFocus(field->Handle());
+    ASSERT_EQ(GetFocus(), field->Handle());
+
+    MSG key{field->Handle(), WM_KEYDOWN, row.Key, 1, GetTickCount(), {}};
+    EXPECT_TRUE(IsDialogMessageW(form.Handle(), &key));
+    ProcessFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(clicks, 0);
+    // A click is seen when there is one.
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EnterAndEsc, DialogKeys,
+    testing::Values(DialogKeyRow{"EnterInTheFieldWithAButtonFirst", 1, VK_RETURN},
+        DialogKeyRow{"EnterInTheFieldWithAButtonSecond", 2, VK_RETURN},
+        DialogKeyRow{"EscWithAButtonFirst", 1, VK_ESCAPE}, DialogKeyRow{"EscWithAButtonSecond", 2, VK_ESCAPE}),
     [](const auto& info) { return info.param.Name; });
 
 TEST_F(WindowContract, IsAFixedWindowNamedForm1CentredWithTheLayoutsClientArea)

@@ -15,7 +15,8 @@ source "$(dirname "$0")/../install/wine_package.sh"
 # --- The scenarios: scenario_NAME, each a test of its own. ---
 
 # The window, its controls at the layout's pixels with their texts, states and styles, focus on START; the
-# first frame shows the picture's left edge; Tab and the arrow keys move between controls as in a dialog.
+# first frame shows the picture's left edge; Tab and the arrow keys move between controls as in a dialog, and
+# Esc and Enter in the field click nothing.
 scenario_window() {
     make_picture
     launch
@@ -39,6 +40,10 @@ scenario_window() {
     done
     [[ $(control RadioButton2 checked) == 1 && $(control RadioButton1 checked) == 0 ]] ||
         fail "the arrow key did not check Multimedia Timer"
+    # With the focus in the field, neither Esc nor Enter clicks START; the Tab after them shows they were taken.
+    xdotool key Escape Return Tab
+    until_seen fact_is focus "${ids[Button1]}" || fail "Tab after Esc and Enter: focus on $(fact focus)"
+    [[ $(control Button1 text) == START && $(control Edit1 enabled) == 1 ]] || fail "Esc or Enter clicked START"
     close_and_expect_exit
 }
 
@@ -139,8 +144,8 @@ fail() {
     exit 1
 }
 
-# The layout: form[...] the form's geometry; for each control, ids[NAME] (its place in the file, counted from
-# 1), and controls[NAME] "CLASS X Y WIDTH HEIGHT TABSTOP CHECKED TEXT" (TABSTOP 1 if in the tab order,
+# The layout: form[...] the form's geometry; for each control, ids[NAME] (its window's id: its place in the
+# file, counted on from the 11 ids the system reserves), and controls[NAME] "CLASS X Y WIDTH HEIGHT TABSTOP CHECKED TEXT" (TABSTOP 1 if in the tab order,
 # CHECKED - for all but radio buttons).
 read_layout() {
     declare -gA form=() ids=() controls=()
@@ -149,7 +154,7 @@ read_layout() {
         if ((id == 0)); then
             form=([width]=$width [height]=$height)
         else
-            ids[$name]=$id
+            ids[$name]=$((11 + id))
             controls[$name]="$class $x $y $width $height $tabstop $checked $text"
         fi
     done < <(awk '
