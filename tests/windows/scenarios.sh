@@ -115,6 +115,31 @@ scenario_throwing_tick_multimedia_timer() {
     expect_one_error_box
 }
 
+# An error box is modal to the window: asked to close while the box is up, the window waits until the box is
+# answered. After a tick that threw, the answer ends the program with exit code 0.
+scenario_close_under_tick_error_box() {
+    program=$throwing_tick
+    start_program
+    close_under_box scrolltest
+    expect_exit
+}
+
+# The precision timer's box (an interval of 0 is refused at START): a second START while it is up shows no
+# second box, and a close waits for the answer, after which the window is stopped as before and closes.
+scenario_close_under_timer_error_box() {
+    make_picture
+    launch
+    wait_view 0
+    click RadioButton2
+    type_interval 0
+    click Button1
+    wait_window 'TMMTimer Error' 60 >/dev/null || fail "no box for the refused interval"
+    click Button1
+    close_under_box 'TMMTimer Error'
+    until_seen control_is Button1 text START || fail "START shows '$(control Button1 text)' after the box"
+    close_and_expect_exit
+}
+
 # Installed silently, the program opened through its Start-menu shortcut (start.exe: another process, found
 # by its window's name) shows the sample picture from the folder the shortcut starts it in.
 scenario_shortcut() {
@@ -404,6 +429,20 @@ expect_one_error_box() {
     xdotool windowfocus --sync "$box"
     xdotool key Return
     expect_exit
+}
+
+# close_under_box TITLE: with a box TITLE up, asks the window to close as a user would; the box stays the only
+# one, the window stays behind it, and Return then answers the box.
+close_under_box() {
+    local box count
+    box=$(wait_window "$1" 60) || fail "no box $1"
+    wine_run "$probe" close >/dev/null || fail "no window Form1 to close under the box"
+    sleep 0.5  # the close, or a second box, would show by now
+    count=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l || true)
+    ((count == 1)) || fail "$count boxes $1, expected 1"
+    [[ -n $(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null) ]] || fail "the window closed under the box"
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
 }
 
 if [[ ${1:-} == --list ]]; then
