@@ -3,8 +3,9 @@
 # under wine on a private Xvfb with openbox, in a wine prefix of the run's own. At 1, 10 and 16 ms the two take
 # turns for several rounds, each measured over the same span once it scrolls: the CPU time of its process, of
 # the prefix's wineserver and of the X server, and the wake-ups (voluntary context switches) of its window's
-# thread and of its whole process. Prints the medians and their ratios, and adds them as "wine" to
-# build/bench/results.json (a later bench/run without --wine writes that file anew).
+# thread and of its whole process (wine's other processes and openbox use no CPU that shows meanwhile). Prints
+# the medians and their ratios, and adds them as "wine" to build/bench/results.json (a later bench/run without
+# --wine writes that file anew).
 #
 # The window's thread: both programs make their window in WinMain, and under wine a process's first Windows
 # thread runs on its first Linux thread, whose id is the process's. Each run checks it: a reading of the
@@ -19,7 +20,7 @@ wine_build=$PWD/build-bench-windows
 # What scenarios.sh's functions read; a failure leaves build/bench/wine-failed.png.
 layout=$PWD/resources/Unit1.ui probe=$wine_build/bench/scroll_win_probe.exe shots=$PWD/build/bench scenario=wine
 prefix=$wine_build/wine scratch=$wine_build/bench-wine pid= window= seen=
-results=$PWD/build/bench/results.json
+results=$PWD/build/bench/results.json analysis=$PWD/bench/wine.jq
 export WINEPREFIX=$scratch/prefix
 # scenarios.sh's cleanup, which ends the X server and whatever runs in the prefix, takes bench/run's place.
 trap 'cleanup; [[ -z $runtime ]] || rm -rf "$runtime"' EXIT
@@ -131,25 +132,8 @@ for ms in 1 10 16; do
     done
 done
 
-# At each interval, each program's median figures, the ratios of the medians with their range over the rounds'
-# pairs, and whether the aims are met: the program with its wineserver and X server at most 1.2 x the least
-# program's CPU, its window's thread woken no more often.
-wine=$(jq -s --argjson rounds "$rounds" --argjson seconds "$seconds" '
-    def median: sort | if length % 2 == 1 then .[length / 2 | floor] else (.[length / 2 - 1] + .[length / 2]) / 2 end;
-    def figures: [.[0] | {cpu_pct, wakeups_per_s} | paths(numbers)];
-    def medians: . as $runs | reduce figures[] as $p ({}; setpath($p; [$runs[] | getpath($p)] | median));
-    . as $all | {cpu_total: 1.2, window_thread_wakeups: 1.0} as $aims
-    | group_by(.interval_ms) | map(
-        (map(select(.who == "least")) | sort_by(.round)) as $least
-        | (map(select(.who == "program")) | sort_by(.round)) as $program
-        | ($least | medians) as $l | ($program | medians) as $p
-        | (reduce ($least | figures[]) as $f ({}; setpath($f; {median: (($p | getpath($f)) / ($l | getpath($f))),
-            range: ([range($least | length)] | map(($program[.] | getpath($f)) / ($least[.] | getpath($f)))
-                | [min, max])}))) as $ratio
-        | {key: "\(.[0].interval_ms)ms", value: {program: $p, least: $l, ratio: $ratio,
-            met: {cpu_total: ($ratio.cpu_pct.total.median <= $aims.cpu_total),
-                window_thread_wakeups: ($ratio.wakeups_per_s.window_thread.median <= $aims.window_thread_wakeups)}}})
-    | {rounds: $rounds, seconds: $seconds, aims: $aims, intervals: from_entries, runs: $all}' "$runs")
+# The figures (bench/wine.jq), added to results.json beside what a run without --wine left there.
+wine=$(jq -s --argjson rounds "$rounds" --argjson seconds "$seconds" -f "$analysis" "$runs")
 jq --argjson wine "$wine" '.wine = $wine' <(cat "$results" 2>/dev/null || echo '{}') >"$runs.merged"
 mv "$runs.merged" "$results"
 

@@ -1,7 +1,6 @@
-# The Windows build: the whole program over the system's own windows, drawing, timer service and message
-# box, with the tests that run over them; the program's resources and its zip and installer
-# (WindowsPackage.cmake). The tests' GoogleTest is built from the system's sources (Debian's googletest) by
-# the same compiler.
+# What building for Windows needs beyond the compiler: the resource compiler for the program's icon, version
+# and manifest, wine's prefixes to run the build's own tools and the tests in, and GoogleTest built from the
+# system's sources (Debian's googletest) by the same compiler.
 enable_language(RC)
 # Wine makes its prefix at the first program it runs, which takes a while: here, beside the build.
 # scroll_wine_prefix(TARGET PREFIX) makes PREFIX as the emulator would, without a display. The registry
@@ -20,7 +19,6 @@ if(BUILD_TESTING)
   set(BUILD_GMOCK OFF)
   set(INSTALL_GTEST OFF)
   add_subdirectory(/usr/src/googletest ${PROJECT_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  include(GoogleTest)
   # Test programs are listed when the tests run, under wine, rather than while the build runs.
   set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
   # Tests that open windows run on an X display, in a prefix of their own: the first program to start a
@@ -32,14 +30,3 @@ endif()
 # The build runs programs of its own in this one (the form's header, the icon, the sample picture), and the
 # tests theirs.
 scroll_wine_prefix(wine_prefix ${SCROLL_WINEPREFIX})
-
-add_subdirectory(platform)
-add_subdirectory(mmtimer)
-add_subdirectory(toolkit)
-add_subdirectory(window)
-add_subdirectory(app)
-add_subdirectory(bench)
-if(BUILD_TESTING)
-  add_subdirectory(tests)
-endif()
-include(cmake/WindowsPackage.cmake)

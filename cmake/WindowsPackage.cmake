@@ -41,4 +41,9 @@ set(CPACK_NSIS_CREATE_ICONS_EXTRA [[
   CreateShortCut "$SMPROGRAMS\$STARTMENU_FOLDER\Scroll Test.lnk" "$INSTDIR\scrolltest.exe"]])
 set(CPACK_NSIS_DELETE_ICONS_EXTRA [[
   Delete "$SMPROGRAMS\$MUI_TEMP\Scroll Test.lnk"]])
+# CPack's uninstaller deletes the program's key beneath the vendor's, and leaves the vendor's behind, empty;
+# it goes too, unless another program of the vendor's keeps its own key there.
+set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "
+  DeleteRegKey SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\\${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}\"
+  DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
 include(CPack)

@@ -13,7 +13,9 @@ constexpr TimerCaps kFallbackCaps{1, 1'000'000};
 
 void ShowError(const char* text)
 {
-    MessageBoxA(nullptr, text, "TMMTimer Error", MB_OK);
+    // Modal to the program's windows, as a box with an owner is: until it is answered, no click reaches the
+    // window (a second START would show a second box) and no close ends the program under it.
+    MessageBoxA(nullptr, text, "TMMTimer Error", MB_OK | MB_TASKMODAL);
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ void SetMessageBoxHook(MessageBoxHook hook)
 
 int MessageBoxA(HWND, const char* text, const char* caption, unsigned type)
 {
-    if (type != MB_OK)
+    if ((type & ~MB_TASKMODAL) != MB_OK)
         return 0;
     text = text != nullptr ? text : "";
     caption = caption != nullptr ? caption : "";

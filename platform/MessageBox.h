@@ -8,9 +8,11 @@
 #include <string_view>
 
 // The system's box takes an owner window and a type. Here there are no windows to own
-// a box, and the one type is a box with an OK button.
+// a box, and the one type is a box with an OK button, modal to the whole program, as the
+// system's is without an owner when asked (MB_TASKMODAL), which changes nothing here.
 using HWND = void*;
 inline constexpr unsigned MB_OK = 0;
+inline constexpr unsigned MB_TASKMODAL = 0x2000;
 inline constexpr int IDOK = 1;
 
 // Returns IDOK once the box is dismissed; for any other type it shows nothing and

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# The Windows zip and installer that `cpack` makes in BUILD: what the zip holds, and the installer under
-# wine in the build's prefix, installed silently, installed again over itself and uninstalled.
+# The Windows zip and installer that `cpack` makes in BUILD: what the zip holds, how its program is hardened,
+# and the installer under wine in a copy of the build's prefix, installed silently, installed again over
+# itself and uninstalled, leaving nothing behind.
 # Usage: windows_package.sh BUILD VERSION
 set -euo pipefail
 build=$(realpath "$1") version=$2
 here=$(dirname "$(realpath "$0")")
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# Beside the build's prefix, as the copy's files are hard links.
+prefix=$build/windows_package.wine
 unset DISPLAY WAYLAND_DISPLAY
-export WINEPREFIX=$build/wine
 source "$here/wine_package.sh"
+cleanup() {
+    [[ ! -d $prefix ]] || WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+    rm -rf "$work" "$prefix"
+}
+trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
@@ -74,8 +80,29 @@ expect_resources() {
     # Nothing to ship beside it: every DLL it imports is the system's own.
     local dlls
     dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
-    [[ $dlls == 'COMCTL32.DLL DWMAPI.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WINMM.DLL ' ]] ||
+    [[ $dlls == 'ADVAPI32.DLL COMCTL32.DLL DWMAPI.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WINMM.DLL ' ]] ||
         fail "$exe imports $dlls, not only the system's DLLs"
+}
+
+# expect_hardened SHIPPED BUILT: hardened as far as the system's linker and mingw-w64 go. The build's copy of
+# the program (BUILT) keeps the symbols that the package's (SHIPPED) is stripped of: they name the functions
+# that call the stack protector's and the checked functions' handlers (statically linked from libssp, which
+# seeds the guard through ADVAPI32).
+expect_hardened() {
+    local headers calls fact text pattern
+    headers=$(x86_64-w64-mingw32-objdump -p -h "$1")
+    calls=$(x86_64-w64-mingw32-objdump -d -C "$2" |
+        awk '/^[0-9a-f]+ <.*>:$/ { name = substr($0, index($0, "<")) } /\tcall .*<__[a-z_]*chk[a-z_]*>$/ { print name, $NF }')
+    while IFS='|' read -r fact text pattern; do
+        grep -Eq "$pattern" <<<"${!text}" || fail "$1 is not $fact"
+    done <<'FACTS'
+loaded at a random address (no DYNAMIC_BASE)|headers|^\s+DYNAMIC_BASE$
+loaded anywhere in the 64-bit address space (no HIGH_ENTROPY_VA)|headers|^\s+HIGH_ENTROPY_VA$
+relocatable (no .reloc section)|headers| \.reloc 
+kept from running its data (no NX_COMPAT)|headers|^\s+NX_COMPAT$
+stack-protected (no function of ours calls __stack_chk_fail)|calls|^<T[A-Za-z0-9_]*::.* <__stack_chk_fail>$
+fortified (no checked function __*_chk called)|calls|<__[a-z]+_chk>$
+FACTS
 }
 
 (cd "$build" && cpack >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
@@ -86,8 +113,10 @@ expect_files "$work/scrolltest-$version-win64" scrolltest.exe BG.bmp LICENSE.txt
 expect_crlf "$work/scrolltest-$version-win64/LICENSE.txt"
 expect_crlf "$work/scrolltest-$version-win64/README.txt"
 expect_resources "$work/scrolltest-$version-win64/scrolltest.exe"
-echo "zip: the program with its icon, version and manifest, BG.bmp, LICENSE.txt and README.txt, with Windows line ends"
+expect_hardened "$work/scrolltest-$version-win64/scrolltest.exe" "$build/app/scrolltest.exe"
+echo "zip: the program with its icon, version and manifest, hardened, BG.bmp, LICENSE.txt and README.txt, with Windows line ends"
 
+wine_copy_prefix "$build/wine" "$prefix"
 wine_remove_leftovers
 
 wine_install "$package.exe" || fail "the silent installation failed"
@@ -96,5 +125,7 @@ echo "installed under Program Files, with a Start-menu shortcut and an uninstall
 wine_install "$package.exe" || fail "the second installation failed"
 expect_installed "installed again"
 echo "installed again over it: still one set of files and one uninstall key"
-wine_uninstall || fail "the silent uninstallation left files, the shortcut or the key behind after 60 s"
-echo "uninstalled: files, shortcut and key gone"
+wine_uninstall || fail "the silent uninstallation had not ended after 60 s"
+left=$(wine_leftovers)
+[[ -z $left ]] || fail "the uninstallation left behind:"$'\n'"$left"
+echo "uninstalled: nothing of the program left in Program Files, the Start menu or the registry"

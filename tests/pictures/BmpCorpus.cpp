@@ -309,6 +309,12 @@ std::vector<PictureCase> ValidCases()
     cases.push_back(Rgb24("v4_bits24", {.Size = 108, .Width = 23, .Height = 10}));
     cases.push_back(Rgb24("v5_bits24_top_down", {.Size = 124, .Width = 23, .Height = -10}));
 
+    // A palette may come with pixels that need none; the pixels start after it.
+    const Header withPalette{.Width = 14, .Height = 5, .ColorsUsed = 16};
+    auto carriesPalette = Rgb24("bits24_with_a_palette", withPalette);
+    carriesPalette.Bytes = Encode(withPalette, Palette(16), Pack(14, 5, false, 24, Colour));
+    cases.push_back(std::move(carriesPalette));
+
     auto sizeImageZero = Rgb24("bits24_size_image_zero", {.Width = 13, .Height = 4});
     Patch32(sizeImageZero.Bytes, SizeImageField, 0); // allowed for uncompressed pictures
     cases.push_back(std::move(sizeImageZero));
@@ -353,9 +359,22 @@ PictureCase Broken(std::string name, Expect outcome, std::string why, Bytes byte
     return c;
 }
 
-PictureCase Refused(std::string name, Bytes bytes)
+PictureCase Refused(std::string name, Bytes bytes, std::string message)
 {
-    return Broken(std::move(name), Expect::Refused, {}, std::move(bytes));
+    PictureCase c = Broken(std::move(name), Expect::Refused, {}, std::move(bytes));
+    c.Message = std::move(message);
+    return c;
+}
+
+std::string Unreadable(const std::string& detail)
+{
+    return "it is not a readable BMP picture (" + detail + ")";
+}
+
+std::string TooLarge(std::uint32_t width, std::uint32_t height)
+{
+    return "the picture is too large (" + std::to_string(width) + " x " + std::to_string(height)
+        + " pixels; pictures over 256 MB are refused)";
 }
 
 Bytes Base24()
@@ -404,67 +423,120 @@ std::vector<PictureCase> BrokenCases()
     const std::size_t base24Data = FileHeaderSize + 40;
     const std::size_t base24Size = Base24().size();
 
+    const std::string noHeader = Unreadable("no BMP file header");
+    const std::string outOfRange = Unreadable("a width or height out of range");
+    const std::string pixelsPastEnd = Unreadable("the pixels reach past the end of the file");
+
     std::vector<PictureCase> cases;
-    cases.push_back(Refused("empty_file", {}));
-    cases.push_back(Refused("magic_only", {'B', 'M'}));
-    cases.push_back(Refused("truncated_file_header", Truncated(Base24(), 9)));
-    cases.push_back(Refused("truncated_info_header", Truncated(Base24(), FileHeaderSize + 20)));
-    cases.push_back(Refused("wrong_magic", WithField16(Base24(), 0, 'M' | 'B' << 8)));
-    cases.push_back(Refused("header_size_too_small", WithField32(Base24(), HeaderSizeField, 8)));
-    cases.push_back(Refused("header_size_past_end_of_file", WithField32(Base24(), HeaderSizeField, 0x10000)));
-    cases.push_back(Refused("header_size_huge", WithField32(Base24(), HeaderSizeField, 0xFFFFFFF0u)));
-    cases.push_back(Refused("width_zero", WithField32(Base24(), WidthField, 0)));
-    cases.push_back(Refused("height_zero", WithField32(Base24(), HeightField, 0)));
-    cases.push_back(Refused("width_negative", WithField32(Base24(), WidthField, static_cast<std::uint32_t>(-16))));
-    cases.push_back(Refused("height_most_negative", WithField32(Base24(), HeightField, 0x80000000u)));
-    cases.push_back(Refused("width_most_negative", WithField32(Base24(), WidthField, 0x80000000u)));
+    cases.push_back(Refused("empty_file", {}, noHeader));
+    cases.push_back(Refused("magic_only", {'B', 'M'}, noHeader));
+    cases.push_back(Refused("truncated_file_header", Truncated(Base24(), 9), noHeader));
+    cases.push_back(Refused("truncated_info_header", Truncated(Base24(), FileHeaderSize + 20),
+                            Unreadable("the header reaches past the end of the file")));
+    cases.push_back(Refused("wrong_magic", WithField16(Base24(), 0, 'M' | 'B' << 8), noHeader));
+    cases.push_back(Refused("header_size_too_small", WithField32(Base24(), HeaderSizeField, 8),
+                            Unreadable("an unknown header size, 8")));
+    cases.push_back(Refused("header_size_past_end_of_file", WithField32(Base24(), HeaderSizeField, 0x10000),
+                            Unreadable("an unknown header size, 65536")));
+    cases.push_back(Refused("header_size_huge", WithField32(Base24(), HeaderSizeField, 0xFFFFFFF0u),
+                            Unreadable("an unknown header size, 4294967280")));
+    cases.push_back(Refused("width_zero", WithField32(Base24(), WidthField, 0), outOfRange));
+    cases.push_back(Refused("height_zero", WithField32(Base24(), HeightField, 0), outOfRange));
+    cases.push_back(Refused("width_negative", WithField32(Base24(), WidthField, static_cast<std::uint32_t>(-16)),
+                            outOfRange));
+    cases.push_back(Refused("height_most_negative", WithField32(Base24(), HeightField, 0x80000000u), outOfRange));
+    cases.push_back(Refused("width_most_negative", WithField32(Base24(), WidthField, 0x80000000u), outOfRange));
     cases.push_back(Refused("absurd_100000x100000_small_file",
-                            WithField32(WithField32(Base24(), WidthField, 100000), HeightField, 100000)));
+                            WithField32(WithField32(Base24(), WidthField, 100000), HeightField, 100000),
+                            TooLarge(100000, 100000)));
     cases.push_back(Refused("absurd_20000x20000_bits32_small_file",
                             WithField16(WithField32(WithField32(Base24(), WidthField, 20000), HeightField, 20000),
-                                        BitCountField, 32)));
+                                        BitCountField, 32),
+                            TooLarge(20000, 20000)));
     cases.push_back(Refused("overflow_65536x65536_bits8",
-                            WithField32(WithField32(Base8(), WidthField, 65536), HeightField, 65536)));
+                            WithField32(WithField32(Base8(), WidthField, 65536), HeightField, 65536),
+                            TooLarge(65536, 65536)));
     // Three bytes a pixel makes the row length wrap to 2 bytes in 32-bit arithmetic.
     cases.push_back(Refused("overflow_row_bytes_bits24",
-                            WithField32(WithField32(Base24(), WidthField, 0x55555556u), HeightField, 1)));
-    cases.push_back(Refused("bit_count_0", WithField16(Base24(), BitCountField, 0)));
-    cases.push_back(Refused("bit_count_7", WithField16(Base24(), BitCountField, 7)));
-    cases.push_back(Refused("bit_count_64", WithField16(Base24(), BitCountField, 64)));
-    cases.push_back(Refused("palette_claims_a_billion_colours", WithField32(Base8(), ColorsUsedField, 0x40000000u)));
-    cases.push_back(Refused("palette_past_end_of_file", Truncated(Base8(), FileHeaderSize + 40 + 4 * 100)));
-    cases.push_back(Refused("pixel_offset_past_end_of_file", WithField32(Base24(), PixelOffsetField, 0x7FFFFFF0u)));
+                            WithField32(WithField32(Base24(), WidthField, 0x55555556u), HeightField, 1),
+                            TooLarge(0x55555556u, 1)));
+    // Width x height x 4 bytes passes 2^63: the size in 64-bit signed arithmetic wraps below the limit.
+    cases.push_back(Refused("rle8_overflow_0x7FFFFFFF_square",
+                            WithField32(WithField32(Rle8({0, 1}), WidthField, 0x7FFFFFFFu), HeightField, 0x7FFFFFFFu),
+                            TooLarge(0x7FFFFFFFu, 0x7FFFFFFFu)));
+    cases.push_back(Refused("bits24_top_down_overflow_0x7FFFFFFF_square",
+                            WithField32(WithField32(Base24(), WidthField, 0x7FFFFFFFu), HeightField,
+                                        static_cast<std::uint32_t>(-0x7FFFFFFF)),
+                            TooLarge(0x7FFFFFFFu, 0x7FFFFFFFu)));
+    cases.push_back(Refused("bit_count_0", WithField16(Base24(), BitCountField, 0), Unreadable("a bit count of 0")));
+    cases.push_back(Refused("bit_count_7", WithField16(Base24(), BitCountField, 7), Unreadable("a bit count of 7")));
+    cases.push_back(Refused("bit_count_64", WithField16(Base24(), BitCountField, 64), Unreadable("a bit count of 64")));
+    cases.push_back(Refused("palette_claims_a_billion_colours", WithField32(Base8(), ColorsUsedField, 0x40000000u),
+                            Unreadable("a palette of 1073741824 colours for 8 bits")));
+    cases.push_back(Refused("palette_300_entries_for_8_bits",
+                            Encode({.Width = 4, .Height = 2, .BitCount = 8, .ColorsUsed = 300}, Palette(300),
+                                   Bytes(8, 7)),
+                            Unreadable("a palette of 300 colours for 8 bits")));
+    // Above 8 bits a pixel a palette is optional, but what the header claims of it must still be there.
+    cases.push_back(Refused("bits24_palette_claims_a_billion_colours",
+                            WithField32(Base24(), ColorsUsedField, 0x40000000u),
+                            Unreadable("a palette of 1073741824 colours for 24 bits")));
+    cases.push_back(Refused("bits32_palette_past_end_of_file",
+                            Encode({.Width = 16, .Height = 8, .BitCount = 32, .ColorsUsed = 200}, {},
+                                   Pack(16, 8, false, 32, Colour)),
+                            Unreadable("the palette reaches past the end of the file")));
+    cases.push_back(Refused("palette_past_end_of_file", Truncated(Base8(), FileHeaderSize + 40 + 4 * 100),
+                            Unreadable("the palette reaches past the end of the file")));
+    cases.push_back(Refused("pixel_offset_past_end_of_file", WithField32(Base24(), PixelOffsetField, 0x7FFFFFF0u),
+                            Unreadable("no pixel data")));
     cases.push_back(Refused("compression_jpeg_with_garbage",
-                            WithField16(WithField32(Base24(), CompressionField, JpegCompression), BitCountField, 0)));
-    cases.push_back(Refused("compression_unknown", WithField32(Base24(), CompressionField, 77)));
-    cases.push_back(Refused("rle8_with_24_bits", Rle8({2, 1, 0, 1}, 24)));
-    cases.push_back(Refused("rle4_with_8_bits", WithField32(Base8(), CompressionField, Rle4Compression)));
+                            WithField16(WithField32(Base24(), CompressionField, JpegCompression), BitCountField, 0),
+                            Unreadable("a bit count of 0")));
+    cases.push_back(Refused("compression_unknown", WithField32(Base24(), CompressionField, 77),
+                            Unreadable("compression 77 at 24 bits a pixel")));
+    cases.push_back(Refused("rle8_with_24_bits", Rle8({2, 1, 0, 1}, 24), Unreadable("compression 1 at 24 bits a pixel")));
+    cases.push_back(Refused("rle4_with_8_bits", WithField32(Base8(), CompressionField, Rle4Compression),
+                            Unreadable("compression 2 at 8 bits a pixel")));
+    // A damaged picture is not shown in part: all the pixels the header claims must be in the file.
+    cases.push_back(Refused("truncated_pixel_data_half",
+                            Truncated(Base24(), base24Data + (base24Size - base24Data) / 2), pixelsPastEnd));
+    cases.push_back(Refused("truncated_pixel_data_mid_row", Truncated(Base24(), base24Data + 16 * 3 + 5),
+                            pixelsPastEnd));
+    cases.push_back(Refused("pixel_data_missing", Truncated(Base24(), base24Data), Unreadable("no pixel data")));
+    cases.push_back(Refused("absurd_4000x4000_in_small_file",
+                            WithField32(WithField32(Base24(), WidthField, 4000), HeightField, 4000), pixelsPastEnd));
+    // A small picture, then far more than any picture within the limit needs: refused before it is read.
+    PictureCase tooLong = Refused("file_longer_than_any_picture_within_the_limit", Base24(),
+                                  "more than any picture within 256 MB needs");
+    tooLong.Length = 256u * 1024 * 1024 + 4096;
+    cases.push_back(std::move(tooLong));
 
-    cases.push_back(Broken("palette_300_entries_for_8_bits", Expect::EitherWay,
-                           "a palette longer than the bit count allows can be cut to size or rejected",
-                           Encode({.Width = 4, .Height = 2, .BitCount = 8, .ColorsUsed = 300}, Palette(300),
-                                  Bytes(8, 7))));
     cases.push_back(Broken("index_past_short_palette", Expect::EitherWay,
                            "the format does not say what an index past the end of the palette shows",
                            Encode({.Width = 4, .Height = 2, .BitCount = 8, .ColorsUsed = 2}, Palette(2),
                                   {0, 1, 200, 255, 255, 3, 2, 1})));
-    cases.push_back(Broken("bitfields_zero_masks", Expect::EitherWay,
-                           "empty colour masks describe no colour; black or refusal are both honest",
-                           Encode({.Width = 4, .Height = 2, .BitCount = 32, .Compression = BitfieldsCompression},
-                                  {}, Bytes(32, 0x5A))));
-    cases.push_back(Broken("bitfields_overlapping_masks", Expect::EitherWay,
-                           "overlapping masks are outside the format, any colour or refusal is acceptable",
-                           Encode({.Width = 4, .Height = 2, .BitCount = 32, .Compression = BitfieldsCompression,
-                                   .Masks = {0xFFFFFFFFu, 0x0000FFFFu, 0x80000001u, 0}},
-                                  {}, Bytes(32, 0xA5))));
-    cases.push_back(Broken("truncated_pixel_data_half", Expect::EitherWay, partial,
-                           Truncated(Base24(), base24Data + (base24Size - base24Data) / 2)));
-    cases.push_back(Broken("truncated_pixel_data_mid_row", Expect::EitherWay, partial,
-                           Truncated(Base24(), base24Data + 16 * 3 + 5)));
-    cases.push_back(Broken("pixel_data_missing", Expect::EitherWay, partial, Truncated(Base24(), base24Data)));
-    cases.push_back(Broken("absurd_4000x4000_in_small_file", Expect::EitherWay,
-                           "a claimed size within bounds with data missing is a damaged picture",
-                           WithField32(WithField32(Base24(), WidthField, 4000), HeightField, 4000)));
+    // Masks that describe no colour, or share bits, or reach past the pixel, tell no colour for sure.
+    const std::string badMasks = "colour masks that are empty, overlap or do not fit ";
+    cases.push_back(Refused("bitfields_zero_masks",
+                            Encode({.Width = 4, .Height = 2, .BitCount = 32, .Compression = BitfieldsCompression},
+                                   {}, Bytes(32, 0x5A)),
+                            Unreadable(badMasks + "32 bits")));
+    cases.push_back(Refused("bitfields_overlapping_masks",
+                            Encode({.Width = 4, .Height = 2, .BitCount = 32, .Compression = BitfieldsCompression,
+                                    .Masks = {0xFFFFFFFFu, 0x0000FFFFu, 0x80000001u, 0}},
+                                   {}, Bytes(32, 0xA5)),
+                            Unreadable(badMasks + "32 bits")));
+    cases.push_back(Refused("bits16_bitfields_mask_past_16_bits",
+                            Encode({.Width = 4, .Height = 2, .BitCount = 16, .Compression = BitfieldsCompression,
+                                    .Masks = {0x001F0000u, 0x07E0, 0x001F, 0}},
+                                   {}, Bytes(16, 0x3C)),
+                            Unreadable(badMasks + "16 bits")));
+    cases.push_back(Refused("v5_alpha_mask_overlapping_red",
+                            Encode({.Size = 124, .Width = 4, .Height = 2, .BitCount = 32,
+                                    .Compression = BitfieldsCompression,
+                                    .Masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFFFF0000}},
+                                   {}, Bytes(32, 0x77)),
+                            Unreadable(badMasks + "32 bits")));
 
     // Well-formed, but the pixels it skips are the reader's to choose.
     cases.push_back(Broken("rle8_delta_and_early_end_of_line", Expect::EitherWay,

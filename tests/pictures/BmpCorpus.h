@@ -24,6 +24,8 @@ struct PictureCase {
     int Height = 0;
     std::vector<std::uint32_t> Pixels; // 0xAARRGGBB, top row first; only when Outcome is Loads
     int Tolerance = 0;                 // per channel, for sources with fewer than 8 bits a channel
+    std::string Message;               // when set, what the refusal must say, the same on every platform
+    std::uint64_t Length = 0;          // when set, the file is this long: Bytes, then a hole read as zeros
 };
 
 std::vector<PictureCase> PictureCorpus();

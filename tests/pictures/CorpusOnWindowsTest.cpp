@@ -123,6 +123,8 @@ TEST_P(CorpusOnWindows, LoadsAsDescribedOrIsRefused)
     const PictureCase& picture = GetParam();
     std::ofstream(Folder / "BG.bmp", std::ios::binary)
         .write(reinterpret_cast<const char*>(picture.Bytes.data()), std::streamsize(picture.Bytes.size()));
+    if (picture.Length)
+        std::filesystem::resize_file(Folder / "BG.bmp", picture.Length);
     const Attempt attempt = TryLoad();
     const auto differs = WindowsOutcome().find(picture.Name);
     const Expect outcome = differs == WindowsOutcome().end() ? picture.Outcome : differs->second;
@@ -144,6 +146,8 @@ TEST_P(CorpusOnWindows, LoadsAsDescribedOrIsRefused)
     case Expect::Refused:
         EXPECT_FALSE(attempt.First) << "loaded as " << attempt.Width << "x" << attempt.Height;
         EXPECT_NE(attempt.Error.find("BG.bmp"), std::string::npos) << "message: " << attempt.Error;
+        EXPECT_NE(attempt.Error.find(picture.Message), std::string::npos)
+            << "message: " << attempt.Error << "\nexpected: " << picture.Message;
         break;
     case Expect::EitherWay:
         if (!attempt.First) {

@@ -22,6 +22,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
@@ -169,6 +170,8 @@ TEST_P(PictureCorpusTest, LoadsAsDescribedOrIsRefused)
     const PictureCase& picture = GetParam();
     ScratchFolder folder;
     WriteFile(folder.Path("BG.bmp"), picture.Bytes);
+    if (picture.Length)
+        std::filesystem::resize_file(folder.Path("BG.bmp"), picture.Length);
 
     const long peakBefore = PeakAddressSpaceKb();
     const Attempt attempt = TryLoad();
@@ -189,6 +192,8 @@ TEST_P(PictureCorpusTest, LoadsAsDescribedOrIsRefused)
     case Expect::Refused:
         EXPECT_FALSE(attempt.Frame) << "loaded as " << attempt.Frame->Width << "x" << attempt.Frame->Height;
         ExpectNamesFile(attempt.Error);
+        EXPECT_NE(attempt.Error.find(picture.Message), std::string::npos)
+            << "message: " << attempt.Error << "\nexpected: " << picture.Message;
         break;
     case Expect::EitherWay:
         if (!attempt.Frame) {

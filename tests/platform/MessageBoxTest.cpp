@@ -16,7 +16,7 @@ TEST(MessageBoxHook, ReceivesBoxesUntilClearedThenStandardErrorDoes)
     SetMessageBoxHook([&](std::string_view text, std::string_view caption) {
         boxes.emplace_back(text, caption);
     });
-    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "fails to create timer event", "TMMTimer Error", MB_OK));
+    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "fails to create timer event", "TMMTimer Error", MB_OK | MB_TASKMODAL));
     EXPECT_EQ(IDOK, MessageBoxA(nullptr, nullptr, nullptr, MB_OK));
     SetMessageBoxHook({});
 

@@ -161,6 +161,22 @@ TEST(Preload, IsTakenOnlyByALoadOfTheSameUnchangedFile)
     }
 }
 
+// Qt's reader keeps a limit of its own, 128 MB by default in some versions: the check's 256 MB must hold.
+TEST(LoadFromFile, TakesAPictureOverQtsDefaultLimitWithinTheChecks)
+{
+    QTemporaryDir folder;
+    // 24-bit rows of 5800 pixels, 134.6 MB as 32-bit pixels; a hole in the file, read as zeros, holds them.
+    const std::string fileName = WritePatchedBmp(folder, {{18, 5800}, {22, 5800}, {34, 0}});
+    ASSERT_TRUE(QFile::resize(QString::fromStdString(fileName), 54 + 5800 * 3 * 5800));
+    TBitmap bitmap;
+    try {
+        bitmap.LoadFromFile(fileName);
+    } catch (const Exception& error) {
+        FAIL() << error.Message();
+    }
+    EXPECT_EQ(bitmap.Width(), 5800);
+}
+
 TEST(LoadFromFile, RefusesAFileWithoutReadPermission)
 {
     if (geteuid() == 0)

@@ -5,13 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QPainter>
-
-#include <ostream>
-#include <utility>
-#include <vector>
-
 #include <climits>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -124,43 +119,61 @@ TEST_F(CopyRectTest, CopiesWithinOneCanvasFromTheUntouchedOriginal)
     EXPECT_EQ(shown.pixel(99, 10), PatternPixel(99, 10));
 }
 
+// The first pixel where Shown differs from Expected, or "" where none does; the top byte is no colour.
+std::string Difference(const QImage& Shown, const ExpectedPixels& Expected)
+{
+    if (Shown.size() != QSize(Expected.Width, Expected.Height))
+        return "shown " + std::to_string(Shown.width()) + " x " + std::to_string(Shown.height());
+    for (int y = 0; y < Expected.Height; ++y)
+        for (int x = 0; x < Expected.Width; ++x) {
+            const QRgb shown = Shown.pixel(x, y) & 0xFFFFFF;
+            const QRgb expected = Expected.Pixels[std::size_t(y) * Expected.Width + x] & 0xFFFFFF;
+            if (shown != expected)
+                return QStringLiteral("at %1,%2: shown %3, expected %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(shown, 6, 16, QChar('0'))
+                    .arg(expected, 6, 16, QChar('0'))
+                    .toStdString();
+        }
+    return "";
+}
+
 class CopySequenceTest : public CopyRectTest, public testing::WithParamInterface<SequenceRow> {};
 
+// The reference is the rule each copy keeps, pixel centres for scaled ones, as the Windows window's contract
+// test pins it too; not Qt's own scaling.
 TEST_P(CopySequenceTest, ShowsWhatEagerCopiesWould)
 {
     const SequenceRow& row = GetParam();
-    const QImage picture = Pattern(1000, 356);
-    Load(picture);
-    QImage expected(800, 356, QImage::Format_RGB32);
-    expected.fill(Background());
-    for (const auto& [dest, source] : row.Copies) {
+    Load(Pattern(SequencePictureWidth, SequencePictureHeight));
+    for (const auto& [dest, source] : row.Copies)
         Image.Canvas()->CopyRect(dest, Bitmap.Canvas(), source);
-        QPainter(&expected).drawImage(QRect(dest.Left, dest.Top, dest.Right - dest.Left, dest.Bottom - dest.Top),
-            picture, QRect(source.Left, source.Top, source.Right - source.Left, source.Bottom - source.Top));
+    switch (row.End) {
+    case SequenceEnd::Nothing:
+        break;
+    case SequenceEnd::SourceReloaded:
+        Load(Pattern(SequencePictureWidth, SequencePictureHeight).mirrored(true, true));
+        break;
+    case SequenceEnd::SourceDrawnOn:
+        Bitmap.Canvas()->CopyRect(SourceDrawing.first, Bitmap.Canvas(), SourceDrawing.second);
+        break;
+    case SequenceEnd::ViewGrown:
+        Image.resize(GrownView.Right, GrownView.Bottom);
+        break;
     }
-    if (row.ReloadAfter)
-        Load(Pattern(1000, 356).mirrored(true, true));
-    EXPECT_EQ(Shown().convertToFormat(QImage::Format_RGB32), expected);
+    const ExpectedPixels expected = Expected(row, PatternPixel, Background());
+    EXPECT_EQ(Difference(Shown(), expected), "");
     // Read through another canvas as well as on screen.
     TImage other;
-    other.resize(800, 356);
-    other.Canvas()->CopyRect(View, Image.Canvas(), View);
-    EXPECT_EQ(other.grab().toImage().convertToFormat(QImage::Format_RGB32), expected);
+    other.resize(expected.Width, expected.Height);
+    const TRect all{0, 0, expected.Width, expected.Height};
+    other.Canvas()->CopyRect(all, Image.Canvas(), all);
+    EXPECT_EQ(Difference(other.grab().toImage(), expected), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, CopySequenceTest, testing::ValuesIn(CopySequences()),
     [](const auto& info) { return info.param.Name; });
-
-TEST_F(CopyRectTest, KeepsACopyWhenTheControlGrows)
-{
-    Load(Pattern(1000, 356));
-    Image.Canvas()->CopyRect(View, Bitmap.Canvas(), TRect{50, 0, 850, 356});
-    Image.resize(900, 400);
-    const QImage shown = Shown();
-    EXPECT_EQ(shown.pixel(799, 355), PatternPixel(849, 355));
-    EXPECT_EQ(shown.pixel(850, 100), Background());
-    EXPECT_EQ(shown.pixel(100, 380), Background());
-}
 
 struct BadRectRow {
     const char* Name;

@@ -1,3 +1,4 @@
+#include "CopySequences.h"
 #include "HeldPaintDevice.h"
 #include "PaintCounter.h"
 #include "Pictures.h"
@@ -24,6 +25,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -134,7 +136,7 @@ TEST_F(ThreadedUpdates, NeverWaitForAPaintInMidDraw)
     Step(0);
     std::future<void> ticker;
     bool tickedWhileDrawing = false;
-    HeldPaintDevice device(Image.size(), [&] {
+    HeldPaintDevice device(Image.size(), [&](const QImage& /*picture*/) {
         if (ticker.valid())
             return;
         ticker = std::async(std::launch::async, [&] {
@@ -149,6 +151,36 @@ TEST_F(ThreadedUpdates, NeverWaitForAPaintInMidDraw)
     ticker.get();
     DeliverAll();
     ExpectLastStepShown();
+}
+
+// Pictures drawn on while a paint draws them: the paint's handles keep them as they were when it took
+// them, and the canvases write to copies.
+TEST_F(ThreadedUpdates, APaintInMidDrawKeepsThePicturesItTook)
+{
+    // The view's own picture, and the bitmap's for the left half copied over it, both in the paint.
+    Step(0);
+    Image.Canvas()->CopyRect(TRect{0, 0, 400, 356}, Bitmap.Canvas(), TRect{600, 0, 1000, 356});
+    std::vector<QImage> drawn;
+    HeldPaintDevice device(Image.size(), [&](const QImage& picture) {
+        if (drawn.empty())
+            std::thread([&] {
+                // Copies of either half settle the one before them into the view's picture, and the bitmap
+                // is drawn on.
+                for (int step = 0; step < 10; ++step) {
+                    const int left = step % 2 * 400;
+                    Image.Canvas()->CopyRect(
+                        TRect{left, 0, left + 400, 356}, Bitmap.Canvas(), TRect{step, 0, step + 400, 356});
+                    Bitmap.Canvas()->CopyRect(SourceDrawing.first, Bitmap.Canvas(), SourceDrawing.second);
+                }
+            }).join();
+        drawn.push_back(picture);
+    });
+    Image.render(&device, QPoint(), QRegion(), QWidget::RenderFlags());
+    const QImage loaded = Pattern(1000, 356);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0], loaded.copy(0, 0, 800, 356)) << "the view's picture changed under the paint";
+    EXPECT_EQ(drawn[1], loaded) << "the bitmap's picture changed under the paint";
+    DeliverAll();
 }
 
 // A tick on the window's thread (the standard timer) used to repaint the window once per tick.

@@ -103,6 +103,38 @@ RECT ClientRectOf(HWND Control)
     return rect;
 }
 
+// How far right and down the glyphs of Text reach, drawn from 0,0 in Font: the pixels a control must hold
+// for its caption to be whole (an advance past the last glyph's ink is no part of it).
+SIZE InkOf(HFONT Font, const std::wstring& Text)
+{
+    const HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ oldFont = SelectObject(dc, Font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, Text.c_str(), int(Text.size()), &extent);
+    // Room for glyphs that overhang their advance.
+    const int width = extent.cx + 16, height = extent.cy + 16;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, width, height, WHITENESS);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, 0, 0, Text.c_str(), int(Text.size()));
+    GdiFlush();
+    SIZE ink{0, 0};
+    const auto* pixels = static_cast<const std::uint32_t*>(bits);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((pixels[std::size_t(y) * width + x] & 0xffffff) != 0xffffff)
+                ink = {std::max<LONG>(ink.cx, x + 1), std::max<LONG>(ink.cy, y + 1)};
+    SelectObject(dc, oldBitmap);
+    SelectObject(dc, oldFont);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
 class WindowContract : public testing::Test {
 protected:
     void SetUp() override
@@ -145,13 +177,13 @@ protected:
     }
     // "" when the screen shows the picture from column Left.
     std::string ScreenDifference(int Left) const { return Difference(ReadView(Image(), 800, 356, false), ExpectedView(Left)); }
-    static std::string Difference(const ViewPixels& Shown, const ViewPixels& Expected)
+    static std::string Difference(const ViewPixels& Shown, const ViewPixels& Expected, int Width = 800)
     {
         for (std::size_t i = 0; i < Expected.size(); ++i)
             if (Shown[i] != Expected[i]) {
                 char where[96];
-                std::snprintf(where, sizeof where, "at %d,%d: shown %06x, expected %06x", int(i % 800), int(i / 800),
-                    unsigned(Shown[i]), unsigned(Expected[i]));
+                std::snprintf(where, sizeof where, "at %d,%d: shown %06x, expected %06x", int(i % Width),
+                    int(i / Width), unsigned(Shown[i]), unsigned(Expected[i]));
                 return where;
             }
         return "";
@@ -165,7 +197,7 @@ protected:
 
 struct ControlRow {
     const char* Name;
-    int Id;
+    int Place;  // in the layout, counted from 1
     const char* Class;
     RECT Rect;
     const char* Text;
@@ -185,7 +217,8 @@ TEST_P(Controls, StandAtTheLayoutsPixelsWithTheirTextAndStyles)
     const ControlRow& row = GetParam();
     MakeWindow(1000, 356);
     ASSERT_TRUE(ProcessUntil([this] { return WindowText(Form->Label1->Handle()) == "SourceRect.Left = 0"; }));
-    const HWND control = GetDlgItem(Form->Handle(), row.Id);
+    // The system's own ids come first.
+    const HWND control = GetDlgItem(Form->Handle(), IDCONTINUE + row.Place);
     ASSERT_NE(control, nullptr);
     char className[64] = {};
     GetClassNameA(control, className, sizeof className);
@@ -214,6 +247,56 @@ INSTANTIATE_TEST_SUITE_P(Form1, Controls,
         ControlRow{"Edit1", 7, "Edit", {448, 376, 497, 400}, "10", WS_GROUP | WS_TABSTOP, false}),
     [](const auto& info) { return info.param.Name; });
 
+struct DialogKeyRow {
+    const char* Name;
+    int ButtonPlace;  // in the layout, counted from 1
+    WPARAM Key;
+};
+
+void PrintTo(const DialogKeyRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
+
+class DialogKeys : public WindowContract, public testing::WithParamInterface<DialogKeyRow> {};
+
+// The application's loop hands every key to the dialog manager, which sends Enter, unless the focus is on a
+// push button, as a click of the control whose id is IDOK, and Esc as one of IDCANCEL: neither may click a
+// button that happens to come early in a layout.
+TEST_P(DialogKeys, DoNotClickAButtonForItsPlaceInTheLayout)
+{
+    const DialogKeyRow& row = GetParam();
+    TForm form(nullptr);
+    form.SetClientSize(300, 100);
+    auto* button = new TButton(&form, row.ButtonPlace);
+    button->SetBounds(TRect{8, 8, 97, 41});
+    int clicks = 0;
+    button->OnClick = [&clicks](TObject*) { ++clicks; };
+    for (int place = 1; place <= 2; ++place)
+        if (place != row.ButtonPlace)
+            new TLabel(&form, place);
+    auto* field = new TEdit(&form, 3);
+    field->SetBounds(TRect{108, 8, 157, 32});
+    form.Show();
+    ProcessFor(std::chrono::milliseconds(100));
+    SetFocus(field->Handle());
+    ASSERT_EQ(GetFocus(), field->Handle());
+
+    MSG key{field->Handle(), WM_KEYDOWN, row.Key, 1, GetTickCount(), {}};
+    EXPECT_TRUE(IsDialogMessageW(form.Handle(), &key));
+    ProcessFor(std::chrono::milliseconds(50));
+    EXPECT_EQ(clicks, 0);
+    // A click is seen when there is one.
+    SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(EnterAndEsc, DialogKeys,
+    testing::Values(DialogKeyRow{"EnterInTheFieldWithAButtonFirst", 1, VK_RETURN},
+        DialogKeyRow{"EnterInTheFieldWithAButtonSecond", 2, VK_RETURN},
+        DialogKeyRow{"EscWithAButtonFirst", 1, VK_ESCAPE}, DialogKeyRow{"EscWithAButtonSecond", 2, VK_ESCAPE}),
+    [](const auto& info) { return info.param.Name; });
+
 TEST_F(WindowContract, IsAFixedWindowNamedForm1CentredWithTheLayoutsClientArea)
 {
     MakeWindow(1000, 356);
@@ -233,6 +316,85 @@ TEST_F(WindowContract, IsAFixedWindowNamedForm1CentredWithTheLayoutsClientArea)
     EXPECT_LE(std::abs(left - right), 1) << "left " << left << ", right " << right;
     EXPECT_LE(std::abs(top - bottom), 1) << "top " << top << ", bottom " << bottom;
 }
+
+// Every control's text, in the control's own font, fits the room the control gives it (a radio button's beside
+// its check mark, a push button's within its edges, a field's within its margins): the window keeps the
+// layout's pixels at any density, and its font keeps its pixel size.
+TEST_F(WindowContract, EveryCaptionIsWhole)
+{
+    MakeWindow(1000, 356);
+    Show();
+    const UINT dpi = GetDpiForWindow(Form->Handle());
+    for (HWND control = GetWindow(Form->Handle(), GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        // The view's text is its name for screen readers; it is never drawn.
+        if (control == Image())
+            continue;
+        wchar_t text[256] = {};
+        const int length = GetWindowTextW(control, text, int(std::size(text)));
+        const SIZE size =
+            InkOf(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), std::wstring(text, length));
+
+        RECT room;
+        GetClientRect(control, &room);
+        const LONG style = GetWindowLongW(control, GWL_STYLE);
+        const std::string kind = [&] {
+            char name[64] = {};
+            GetClassNameA(control, name, sizeof name);
+            return std::string(name);
+        }();
+        if (kind == "Button" && (style & BS_TYPEMASK) == BS_AUTORADIOBUTTON) {
+            room.left += GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi);
+        } else if (kind == "Button") {
+            InflateRect(&room, -GetSystemMetricsForDpi(SM_CXEDGE, dpi), -GetSystemMetricsForDpi(SM_CYEDGE, dpi));
+        } else if (kind == "Edit") {
+            const auto margins = SendMessageW(control, EM_GETMARGINS, 0, 0);
+            room.left += LOWORD(margins);
+            room.right -= HIWORD(margins);
+        }
+        const std::string name = WindowText(control);
+        EXPECT_LE(size.cx, room.right - room.left) << "'" << name << "' is wider than its room at " << dpi << " dpi";
+        EXPECT_LE(size.cy, room.bottom - room.top) << "'" << name << "' is higher than its room at " << dpi << " dpi";
+    }
+}
+
+struct DensityRow {
+    const char* Name;
+    UINT Dpi;
+};
+
+void PrintTo(const DensityRow& row, std::ostream* out)
+{
+    *out << row.Name;
+}
+
+class DensityChanges : public WindowContract, public testing::WithParamInterface<DensityRow> {};
+
+// Moved to a monitor of another density, the system tells the window so, with the rectangle it suggests for
+// it there: the window's frame as the system then draws it (its own density's) around the layout's client
+// area, unscaled, at the suggested place.
+TEST_P(DensityChanges, KeepTheClientAreaWhereTheSystemSuggests)
+{
+    MakeWindow(1000, 356);
+    Show();
+    const HWND window = Form->Handle();
+    RECT outer;
+    GetWindowRect(window, &outer);
+    const UINT dpi = GetDpiForWindow(window);
+    // As the system suggests it: the window's rectangle scaled to the new density, somewhere else.
+    RECT suggested{40, 30, 40 + MulDiv(outer.right - outer.left, int(GetParam().Dpi), int(dpi)),
+        30 + MulDiv(outer.bottom - outer.top, int(GetParam().Dpi), int(dpi))};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(GetParam().Dpi, GetParam().Dpi), reinterpret_cast<LPARAM>(&suggested));
+    ProcessFor(std::chrono::milliseconds(100));
+    RECT client, moved;
+    GetClientRect(window, &client);
+    GetWindowRect(window, &moved);
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(818L, 412L));
+    EXPECT_EQ(std::make_pair(moved.left, moved.top), std::make_pair(40L, 30L)) << "not where the system suggests";
+}
+
+INSTANTIATE_TEST_SUITE_P(Monitors, DensityChanges,
+    testing::Values(DensityRow{"Denser", 192}, DensityRow{"LessDense", 72}),
+    [](const auto& info) { return info.param.Name; });
 
 // As in a dialog: START has the focus, Tab goes to the checked radio button and on to the field, and the
 // arrow keys move within the radio buttons' group.
@@ -301,19 +463,29 @@ class CopySequencesOnWindows : public WindowContract, public testing::WithParamI
 
 TEST_P(CopySequencesOnWindows, ShowWhatEagerCopiesWould)
 {
-    MakeWindow(1000, 356);
-    ViewPixels expected = ExpectedView(0);  // the window's own first copy
-    for (const auto& [dest, source] : GetParam().Copies) {
+    const SequenceRow& row = GetParam();
+    MakeWindow(SequencePictureWidth, SequencePictureHeight);
+    for (const auto& [dest, source] : row.Copies)
         Form->Image1->Canvas()->CopyRect(dest, Form->Background->Canvas(), source);
-        for (int y = dest.Top; y < dest.Bottom; ++y)
-            for (int x = dest.Left; x < dest.Right; ++x)
-                expected[std::size_t(y) * 800 + x] = ColumnPixel(source.Left + x - dest.Left, source.Top + y - dest.Top);
-    }
-    if (GetParam().ReloadAfter) {
+    switch (row.End) {
+    case SequenceEnd::Nothing:
+        break;
+    case SequenceEnd::SourceReloaded:
         WritePicture(Folder / "other.bmp", 1000, 356, [](int x, int y) { return ColumnPixel(999 - x, 355 - y); });
         Form->Background->LoadFromFile("other.bmp");
+        break;
+    case SequenceEnd::SourceDrawnOn:
+        Form->Background->Canvas()->CopyRect(SourceDrawing.first, Form->Background->Canvas(), SourceDrawing.second);
+        break;
+    case SequenceEnd::ViewGrown:
+        Form->Image1->SetBounds(TRect{8, 8, 8 + GrownView.Right, 8 + GrownView.Bottom});
+        break;
     }
-    EXPECT_EQ(Difference(ReadView(Image(), 800, 356, true), expected), "");
+    constexpr TRect view{0, 0, 800, 356};
+    // After the window's own first copy.
+    const ExpectedPixels expected = Expected(row, ColumnPixel, ButtonFace(), {{view, view}});
+    const ViewPixels shown = ReadView(Image(), expected.Width, expected.Height, true);
+    EXPECT_EQ(Difference(shown, expected.Pixels, expected.Width), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Copies, CopySequencesOnWindows, testing::ValuesIn(CopySequences()),

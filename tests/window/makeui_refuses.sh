@@ -39,5 +39,15 @@ case_ radio_group_split 's|<tabstop>RadioButton2</tabstop>|<tabstop>Edit1</tabst
 case_ another_icon 's|:/scrolltest.xpm</normaloff>|:/other.png</normaloff>|' "only the program's icon"
 case_ buddy_unknown 's|<cstring>Edit1</cstring>|<cstring>Edit9</cstring>|' 'property\[buddy\]: no control named Edit9'
 case_ not_a_number 's|<number>10</number>|<number>ten</number>|' 'not a whole number: "ten"'
+case_ form_without_geometry '/<widget class="TForm"/{n;N;N;d}' 'widget\[Form1\]: no geometry'
+case_ control_without_geometry '/<widget class="TButton"/{n;N;N;d}' 'widget\[Button1\]: no geometry'
+case_ zero_width 's|<width>800</width>|<width>0</width>|' 'widget\[Image1\]/property\[geometry\]/rect: 0 x 356 is no size'
+case_ negative_height 's|<height>33</height>|<height>-33</height>|' 'widget\[Button1\]/property\[geometry\]/rect: 89 x -33 is no size'
+case_ form_of_no_size 's|<width>818</width>|<width>-818</width>|' 'widget\[Form1\]/property\[geometry\]/rect: -818 x 412 is no size'
+case_ past_the_last_coordinate 's|<x>584</x>|<x>2147483600</x>|' 'widget\[Label1\]/property\[geometry\]/rect: reaches past'
+case_ attribute_twice 's|<widget class="TEdit" name="Edit1">|<widget class="TEdit" name="Edit1" name="Edit2">|' \
+    'attribute name twice in <widget>'
+case_ property_twice '/<widget class="TEdit"/a <property name="text"><string>20</string></property>' \
+    'widget\[Edit1\]/property\[text\]: given twice'
 
 ((failures == 0))

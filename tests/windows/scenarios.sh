@@ -15,7 +15,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../install/wine_package.sh"
 # --- The scenarios: scenario_NAME, each a test of its own. ---
 
 # The window, its controls at the layout's pixels with their texts, states and styles, focus on START; the
-# first frame shows the picture's left edge; Tab and the arrow keys move between controls as in a dialog.
+# first frame shows the picture's left edge; Tab and the arrow keys move between controls as in a dialog, and
+# Esc and Enter in the field click nothing.
 scenario_window() {
     make_picture
     launch
@@ -39,6 +40,10 @@ scenario_window() {
     done
     [[ $(control RadioButton2 checked) == 1 && $(control RadioButton1 checked) == 0 ]] ||
         fail "the arrow key did not check Multimedia Timer"
+    # With the focus in the field, neither Esc nor Enter clicks START; the Tab after them shows they were taken.
+    xdotool key Escape Return Tab
+    until_seen fact_is focus "${ids[Button1]}" || fail "Tab after Esc and Enter: focus on $(fact focus)"
+    [[ $(control Button1 text) == START && $(control Edit1 enabled) == 1 ]] || fail "Esc or Enter clicked START"
     close_and_expect_exit
 }
 
@@ -89,25 +94,45 @@ scenario_missing_picture() {
     cp "$program" "$picture" ../bin/
     program=$scratch/bin/${program##*/}
     start_program
-    expect_one_error_box no-window
+    expect_one_error_box
 }
 
 scenario_broken_picture() {
     printf 'BM not a picture' >BG.bmp
     start_program
-    expect_one_error_box no-window
+    expect_one_error_box
 }
 
+# A tick that throws gives one box, modal to the window: asked to close while the box is up, the window waits
+# until the box is answered, which ends the program with exit code 0.
 scenario_throwing_tick_timer() {
     program=$throwing_tick
     start_program
-    expect_one_error_box
+    close_under_box scrolltest
+    expect_exit
 }
 
 scenario_throwing_tick_multimedia_timer() {
     program=$throwing_tick
     start_program multimedia
-    expect_one_error_box
+    close_under_box scrolltest
+    expect_exit
+}
+
+# The precision timer's box (an interval of 0 is refused at START): a second START while it is up shows no
+# second box, and a close waits for the answer, after which the window is stopped as before and closes.
+scenario_close_under_timer_error_box() {
+    make_picture
+    launch
+    wait_view 0
+    click RadioButton2
+    type_interval 0
+    click Button1
+    wait_window 'TMMTimer Error' 60 >/dev/null || fail "no box for the refused interval"
+    click Button1
+    close_under_box 'TMMTimer Error'
+    until_seen control_is Button1 text START || fail "START shows '$(control Button1 text)' after the box"
+    close_and_expect_exit
 }
 
 # Installed silently, the program opened through its Start-menu shortcut (start.exe: another process, found
@@ -139,8 +164,8 @@ fail() {
     exit 1
 }
 
-# The layout: form[...] the form's geometry; for each control, ids[NAME] (its place in the file, counted from
-# 1), and controls[NAME] "CLASS X Y WIDTH HEIGHT TABSTOP CHECKED TEXT" (TABSTOP 1 if in the tab order,
+# The layout: form[...] the form's geometry; for each control, ids[NAME] (its window's id: its place in the
+# file, counted on from the 11 ids the system reserves), and controls[NAME] "CLASS X Y WIDTH HEIGHT TABSTOP CHECKED TEXT" (TABSTOP 1 if in the tab order,
 # CHECKED - for all but radio buttons).
 read_layout() {
     declare -gA form=() ids=() controls=()
@@ -149,7 +174,7 @@ read_layout() {
         if ((id == 0)); then
             form=([width]=$width [height]=$height)
         else
-            ids[$name]=$id
+            ids[$name]=$((11 + id))
             controls[$name]="$class $x $y $width $height $tabstop $checked $text"
         fi
     done < <(awk '
@@ -174,19 +199,11 @@ read_layout() {
     ' "$layout")
 }
 
-# A copy of the build's prefix in 0.1 s. Its windows folder is hard links, as nothing writes into those files:
-# a full copy writes 700 MB for each scenario (0.5 to 3 s here), and taking turns in one prefix would run the
-# scenarios one at a time. Everything else (the registry, which wineserver rewrites, and the folders an
-# installer writes into) is copied.
+# A copy of the build's prefix in 0.1 s: taking turns in one prefix would run the scenarios one at a time.
 make_prefix() {
     rm -rf "$scratch"
     mkdir -p "$scratch/run"
-    cp -al "$prefix" "$scratch/prefix"
-    (cd "$prefix" && find . -path ./drive_c/windows -prune -o -type f -print0) |
-        while IFS= read -r -d '' file; do
-            cp --preserve=all --remove-destination "$prefix/$file" "$scratch/prefix/$file"
-        done
-    export WINEPREFIX=$scratch/prefix
+    wine_copy_prefix "$prefix" "$scratch/prefix"
 }
 
 cleanup() {
@@ -394,23 +411,37 @@ expect_exit() {
     [[ $XVFB_EXIT_CODE == 0 ]] || fail "exit code $XVFB_EXIT_CODE, expected 0"
 }
 
-# expect_one_error_box [no-window]: one box named as the program (and no window Form1 beside it); Return
-# dismisses it and the program ends with exit code 0.
+# expect_one_error_box: one box named as the program and no window Form1 beside it; Return dismisses it and
+# the program ends with exit code 0.
 expect_one_error_box() {
     local box count
     box=$(wait_window scrolltest 60) || fail "no error box"
     sleep 0.5  # a second box would be up by now
     count=$(xdotool search --onlyvisible --name '^scrolltest$' | wc -l)
     ((count == 1)) || fail "$count error boxes, expected 1"
-    [[ -z ${1:-} || -z $(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null) ]] ||
-        fail "a window Form1 beside the box"
+    [[ -z $(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null) ]] || fail "a window Form1 beside the box"
     xdotool windowfocus --sync "$box"
     xdotool key Return
     expect_exit
 }
 
+# close_under_box TITLE: with a box TITLE up, asks the window to close as a user would; the box stays the only
+# one, the window stays behind it, and Return then answers the box.
+close_under_box() {
+    local box count
+    box=$(wait_window "$1" 60) || fail "no box $1"
+    wine_run "$probe" close >/dev/null || fail "no window Form1 to close under the box"
+    sleep 0.5  # the close, or a second box, would show by now
+    count=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l || true)
+    ((count == 1)) || fail "$count boxes $1, expected 1"
+    [[ -n $(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null) ]] || fail "the window closed under the box"
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+}
+
 # Sourced (as by bench/wine.sh), it only defines the functions above.
 [[ ${BASH_SOURCE[0]} == "$0" ]] || return 0
+
 if [[ ${1:-} == --list ]]; then
     compgen -A function scenario_ | sed 's/^scenario_//'
     exit 0

@@ -1,5 +1,6 @@
-// The program's start-up and message loop with a window whose every tick throws, as the window's own tick
-// reaches it: under the standard timer, or with "multimedia" the precision timer on the service's thread.
+// The program's start-up and message loop with a window, titled Form1 as the program's is so that the probe
+// finds it, whose every tick throws, as the window's own tick reaches it: under the standard timer, or with
+// "multimedia" the precision timer on the service's thread.
 // The first error ends the loop and shows one error box; the program then exits 0.
 // Usage: throwing_tick [multimedia]
 
@@ -19,7 +20,7 @@ class TThrowingForm : public TForm {
 public:
     explicit TThrowingForm(TComponent* Owner) : TForm(Owner)
     {
-        SetCaption("Throwing tick");
+        SetCaption("Form1");
         SetClientSize(200, 100);
         if (Multimedia) {
             FMMTimer.SetOnTimer([] { TApplication::Dispatch([] { throw Exception("The tick failed."); }); });

@@ -22,7 +22,7 @@ std::string Narrow(std::wstring_view Text)
 
 HFONT DialogFont()
 {
-    // The layout's pixel font: 13 pixels high, the dialog face the controls were laid out with.
+    // The layout's pixel font: 13 pixels high at any density, the dialog face the controls were laid out with.
     static const HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"MS Sans Serif");
     return font;

@@ -1,5 +1,6 @@
 #include "TBitmap.h"
 
+#include "BmpCheck.h"
 #include "PictureFuture.h"
 #include "SysUtils.h"
 #include "SystemUi.h"
@@ -10,7 +11,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -32,90 +32,24 @@ TPictureFile Absolute(const std::string& FileName)
     return {path, Narrow(path.wstring())};
 }
 
-[[noreturn]] void Fail(const TPictureFile& File, const std::string& Reason)
-{
-    throw Exception("Cannot load bitmap \"" + File.Name + "\": " + Reason + ".");
-}
-
-// Refuses what the system's decoder must not be given: its readers trust the header's sizes and read
-// past the file for them (wine's LoadImage faults on a 20000 x 20000 header over a small file). Returns
-// why the file is no picture, or nothing.
-std::optional<std::string> Unreadable(const std::vector<char>& File)
-{
-    const auto field = [&File](std::size_t At, int Bytes) {
-        std::uint32_t value = 0;
-        for (int i = Bytes - 1; i >= 0; --i)
-            value = value << 8 | std::uint8_t(File[At + std::size_t(i)]);
-        return value;
-    };
-    constexpr std::size_t fileHeader = 14;
-    if (File.size() < fileHeader + 12 || File[0] != 'B' || File[1] != 'M')
-        return "no BMP file header";
-    const std::uint32_t headerSize = field(14, 4);
-    if (headerSize != 12 && headerSize != 40 && headerSize != 52 && headerSize != 56 && headerSize != 108
-        && headerSize != 124)
-        return "an unknown header size, " + std::to_string(headerSize);
-    if (fileHeader + headerSize > File.size())
-        return "the header reaches past the end of the file";
-    const bool core = headerSize == 12;
-    const std::int64_t width = core ? std::int64_t(field(18, 2)) : std::int32_t(field(18, 4));
-    const std::int64_t height = core ? std::int64_t(field(20, 2)) : std::int32_t(field(22, 4));
-    const std::uint32_t bits = field(core ? 24 : 28, 2);
-    const std::uint32_t compression = core ? BI_RGB : field(30, 4);
-    const std::uint32_t coloursUsed = core ? 0 : field(46, 4);
-    if (width <= 0 || height == 0 || height == INT32_MIN)
-        return "a width or height out of range";
-    const std::int64_t rows = height < 0 ? -height : height;
-    // The same limit as Qt's reader keeps by default on the other backend.
-    constexpr std::int64_t limitMb = 256;
-    if (width * rows * 4 > limitMb * 1024 * 1024)
-        return "the picture is too large (" + std::to_string(width) + " x " + std::to_string(rows)
-            + " pixels; pictures over " + std::to_string(limitMb) + " MB are refused)";
-    const bool paletted = bits == 1 || bits == 4 || bits == 8;
-    if (!paletted && bits != 16 && bits != 24 && bits != 32)
-        return "a bit count of " + std::to_string(bits);
-    const bool rle = (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
-    if (compression != BI_RGB && !rle && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32)))
-        return "compression " + std::to_string(compression) + " at " + std::to_string(bits) + " bits a pixel";
-    if (rle && height < 0)
-        return "compressed rows stored top-down";
-    if (paletted && coloursUsed > (1u << bits))
-        return "a palette of " + std::to_string(coloursUsed) + " colours for " + std::to_string(bits) + " bits";
-    const std::uint64_t masks = compression == BI_BITFIELDS && headerSize == 40 ? 12 : 0;
-    const std::uint64_t palette = paletted ? (coloursUsed ? coloursUsed : 1u << bits) * (core ? 3 : 4) : 0;
-    if (fileHeader + headerSize + masks + palette > File.size())
-        return "the palette reaches past the end of the file";
-    const std::uint64_t pixels = field(10, 4);
-    if (pixels >= File.size())
-        return "no pixel data";
-    const std::uint64_t rowBytes = (std::uint64_t(width) * bits + 31) / 32 * 4;
-    if (!rle && pixels + rowBytes * std::uint64_t(rows) > File.size())
-        return "the pixels reach past the end of the file";
-    return std::nullopt;
-}
-
 // The system's decoder, as the program's users' other programs read BMP files: into 32-bit pixels.
 TCanvas::TPicture ReadPicture(const TPictureFile& File)
 {
+    if (const std::optional<std::string> reason = BmpFileRefusal(File.Path))
+        RefuseBitmap(File.Name, *reason);
+    // The decoder trusts the header, so it gets only bytes that passed the check: read once, and checked
+    // again, as the file may have changed since.
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(File.Path, error);
-    if (status.type() == std::filesystem::file_type::not_found)
-        Fail(File, "there is no such file");
-    if (status.type() == std::filesystem::file_type::directory)
-        Fail(File, "it is a directory");
-    if (status.type() != std::filesystem::file_type::regular)
-        Fail(File, "it is not a regular file");
+    const std::uintmax_t length = std::filesystem::file_size(File.Path, error);
+    std::vector<std::uint8_t> bytes(error ? 0 : std::min<std::uintmax_t>(length, BmpFileLimit + 1));
     std::ifstream in(File.Path, std::ios::binary);
-    if (!in)
-        Fail(File, "no permission to read it");
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    // A picture over the limit is a picture all the same, and is called what it is, as on the other backend.
-    if (const std::optional<std::string> reason = Unreadable(bytes))
-        Fail(File, reason->starts_with("the picture is too large") ? *reason
-                                                                   : "it is not a readable BMP picture (" + *reason + ")");
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    bytes.resize(std::size_t(in.gcount()));
+    if (const std::optional<std::string> reason = BmpRefusal(bytes, bytes.size()))
+        RefuseBitmap(File.Name, *reason);
 
     // The header with its masks and palette, aligned as the system reads it: at most a V5 header, three
-    // masks and 256 colours, which Unreadable has checked lie within the file.
+    // masks and 256 colours, which the check has found within the file.
     std::uint32_t headerBytes = 0, pixelOffset = 0;
     std::memcpy(&headerBytes, bytes.data() + 14, sizeof headerBytes);
     std::memcpy(&pixelOffset, bytes.data() + 10, sizeof pixelOffset);
@@ -151,7 +85,7 @@ TCanvas::TPicture ReadPicture(const TPictureFile& File)
     if (bitmap)
         DeleteObject(bitmap);
     if (rows != picture->Height)
-        Fail(File, "it is not a readable BMP picture (the system's decoder refused it)");
+        RefuseBitmap(File.Name, UnreadableBmp("the system's decoder refused it"));
     return picture;
 }
 

@@ -9,8 +9,10 @@
 TControl::TControl(TForm* Owner, int Id, const wchar_t* ClassName, unsigned long Style, unsigned long ExStyle)
     : TComponent(Owner), FForm(Owner),
       // Each control starts a group of its own, as a dialog's do, unless a radio button joins its neighbour's.
+      // Its id comes after the system's own (IDOK 1 to IDCONTINUE 11): the dialog manager sends Enter as a click
+      // of the control IDOK and Esc as one of IDCANCEL.
       FHandle(CreateWindowExW(ExStyle, ClassName, L"", WS_CHILD | WS_VISIBLE | WS_GROUP | Style, 0, 0, 0, 0,
-          Owner->Handle(), reinterpret_cast<HMENU>(INT_PTR(Id)), GetModuleHandleW(nullptr), nullptr))
+          Owner->Handle(), reinterpret_cast<HMENU>(INT_PTR(IDCONTINUE + Id)), GetModuleHandleW(nullptr), nullptr))
 {
     if (!FHandle)
         throw Exception("Cannot make a control of class " + Narrow(ClassName) + " (error "

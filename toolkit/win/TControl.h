@@ -9,7 +9,8 @@
 class TForm;
 
 // A child window of a form: a system control, or one of ours. Owned by its form, made and used on the
-// window's thread. Id is the control's place among the form's controls, counted from 1.
+// window's thread. Id is the control's place among the form's controls, counted from 1; its window's id
+// counts on from the ids the system reserves.
 class TControl : public TComponent {
 public:
     TWindowHandle Handle() const;

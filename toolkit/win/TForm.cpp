@@ -15,6 +15,26 @@ constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZ
 constexpr DWORD FormExStyle = WS_EX_CONTROLPARENT;
 constexpr UINT_PTR FrameTimer = 1;
 
+// The outer size of a window whose client area is Width x Height, at the window's own density, whose frame the
+// system draws to match. Windows before 10 (1607) lack both calls, and draw every frame at the system's
+// density, which is what AdjustWindowRectEx allows for: looked up, so that the program still starts there.
+SIZE OuterSize(HWND Window, int Width, int Height)
+{
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    using AdjustForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    static const auto dpiForWindow =
+        reinterpret_cast<DpiForWindow>(reinterpret_cast<void (*)()>(GetProcAddress(user32, "GetDpiForWindow")));
+    static const auto adjustForDpi = reinterpret_cast<AdjustForDpi>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "AdjustWindowRectExForDpi")));
+    RECT outer{0, 0, Width, Height};
+    if (dpiForWindow && adjustForDpi)
+        adjustForDpi(&outer, FormStyle, FALSE, FormExStyle, dpiForWindow(Window));
+    else
+        AdjustWindowRectEx(&outer, FormStyle, FALSE, FormExStyle);
+    return {outer.right - outer.left, outer.bottom - outer.top};
+}
+
 }  // namespace
 
 struct TFormClass {
@@ -106,11 +126,9 @@ void TForm::Show()
 
 void TForm::Place()
 {
-    RECT outer{0, 0, FClientWidth, FClientHeight};
-    AdjustWindowRectEx(&outer, FormStyle, FALSE, FormExStyle);
-    const int width = outer.right - outer.left, height = outer.bottom - outer.top;
-    SetWindowPos(FHandle, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-        (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    const SIZE outer = OuterSize(FHandle, FClientWidth, FClientHeight);
+    SetWindowPos(FHandle, nullptr, (GetSystemMetrics(SM_CXSCREEN) - outer.cx) / 2,
+        (GetSystemMetrics(SM_CYSCREEN) - outer.cy) / 2, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::RequestFrame()
@@ -188,6 +206,14 @@ std::intptr_t TForm::Receive(unsigned Message, std::uintptr_t WParam, std::intpt
             SetFocus(FFocus && IsWindow(FFocus) ? FFocus : FirstTabStop());
         }
         return 0;
+    case WM_DPICHANGED: {
+        // On a monitor of another density the system draws the frame anew, at its size there: the client area
+        // stays as laid out, unscaled, where the system suggests the window go.
+        const auto* suggested = reinterpret_cast<const RECT*>(LParam);
+        const SIZE outer = OuterSize(FHandle, FClientWidth, FClientHeight);
+        SetWindowPos(FHandle, nullptr, suggested->left, suggested->top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_CLOSE:
         Close();
         return 0;

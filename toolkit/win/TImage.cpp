@@ -68,7 +68,6 @@ void TImage::SetBounds(const TRect& Bounds)
 {
     TControl::SetBounds(Bounds);
     FCanvas.Fit(Bounds.Right - Bounds.Left, Bounds.Bottom - Bounds.Top);
-    FFrame.resize(std::size_t(FCanvas.Width()) * FCanvas.Height());
 }
 
 void TImage::Frame()
@@ -84,12 +83,13 @@ void TImage::Frame()
 
 void TImage::Paint(HDC__* Target)
 {
-    const int width = FCanvas.Width(), height = FCanvas.Height();
-    if (!FFrame.empty()) {
-        FCanvas.Paint(FFrame.data());
-        BITMAPINFO format{};
-        format.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        SetDIBitsToDevice(Target, 0, 0, DWORD(width), DWORD(height), 0, 0, 0, UINT(height), FFrame.data(), &format,
-            DIB_RGB_COLORS);
-    }
+    const TCanvas::TShown shown = FCanvas.Shown();
+    FFrame.resize(std::size_t(shown.Width) * shown.Height);
+    if (FFrame.empty())
+        return;
+    shown.DrawInto(FFrame.data());
+    BITMAPINFO format{};
+    format.bmiHeader = {sizeof(BITMAPINFOHEADER), shown.Width, -shown.Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    SetDIBitsToDevice(Target, 0, 0, DWORD(shown.Width), DWORD(shown.Height), 0, 0, 0, UINT(shown.Height),
+        FFrame.data(), &format, DIB_RGB_COLORS);
 }

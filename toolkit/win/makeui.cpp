@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -204,7 +205,9 @@ private:
             Expect("=");
             SkipBlanks();
             Expect("\"");
-            element->Attributes[key] = ReadText('"');
+            // Read twice, the last would win without a word.
+            if (!element->Attributes.emplace(key, ReadText('"')).second)
+                Fail("attribute " + key + " twice in <" + element->Name + ">");
             ++FAt;
         }
         if (const auto name = element->Attributes.find("name"); name != element->Attributes.end())
@@ -293,6 +296,26 @@ const Element& Value(const Element& Property, const char* Type)
     if (Property.Children.size() != 1 || Property.Children.front()->Name != Type)
         throw Fault(Property.Path + ": expected one <" + Type + "> value");
     return *Property.Children.front();
+}
+
+struct Rect {
+    int X, Y, Width, Height;
+};
+
+// A geometry property's rectangle: a window of no size would not show, and a negative one would not be made;
+// its right and bottom edges must be numbers too.
+Rect RectValue(const Element& Property)
+{
+    const Element& rect = Value(Property, "rect");
+    rect.AllowChildren({"x", "y", "width", "height"});
+    const Rect value{Field(rect, "x"), Field(rect, "y"), Field(rect, "width"), Field(rect, "height")};
+    if (value.Width <= 0 || value.Height <= 0)
+        throw Fault(rect.Path + ": " + std::to_string(value.Width) + " x " + std::to_string(value.Height)
+                    + " is no size");
+    constexpr int most = std::numeric_limits<int>::max();
+    if (value.Width > most - value.X || value.Height > most - value.Y)
+        throw Fault(rect.Path + ": reaches past the last coordinate");
+    return value;
 }
 
 std::string StringValue(const Element& Property)
@@ -390,16 +413,16 @@ private:
             throw Fault(Widget.Path + ": the form must be a TForm");
         FFormName = Widget.Attribute("name");
         Widget.AllowChildren({"property", "widget"});
+        Properties(Widget, true);
         for (const auto& property : Widget.Children) {
             if (property->Name != "property")
                 continue;
             const std::string name = property->Attribute("name");
             if (name == "geometry") {
                 // Where the designer left the window does not matter: it opens centred on the screen.
-                const Element& rect = Value(*property, "rect");
-                rect.AllowChildren({"x", "y", "width", "height"});
-                Line(FFormName + "->SetClientSize(" + std::to_string(Field(rect, "width")) + ", "
-                     + std::to_string(Field(rect, "height")) + ");");
+                const Rect rect = RectValue(*property);
+                Line(FFormName + "->SetClientSize(" + std::to_string(rect.Width) + ", " + std::to_string(rect.Height)
+                     + ");");
             } else if (name == "OuterSize") {
                 // The outer size allows for a window manager's frame. Here the system's frame is added to
                 // the client size (AdjustWindowRectEx), as a Windows user expects; it is checked, not used.
@@ -440,8 +463,20 @@ private:
         FControls.push_back({name, Widget.Attribute("class"), info.Type, id});
         Line(name + " = new " + Widget.Attribute("class") + "(" + FFormName + (window ? ", " + std::to_string(id) : "")
              + ");");
+        Properties(Widget, window);
         for (const auto& property : Widget.Children)
             Property(*property, name, info.Type);
+    }
+
+    // Each property once, and a window's geometry always: without it the window would have no size.
+    static void Properties(const Element& Widget, bool Window)
+    {
+        std::set<std::string> names;
+        for (const auto& property : Widget.Children)
+            if (property->Name == "property" && !names.insert(property->Attribute("name")).second)
+                throw Fault(property->Path + ": given twice");
+        if (Window && !names.contains("geometry"))
+            throw Fault(Widget.Path + ": no geometry");
     }
 
     void Property(const Element& Property, const std::string& Name, Kind Type)
@@ -453,11 +488,9 @@ private:
         const std::initializer_list<Kind> windows{
             Kind::Image, Kind::Label, Kind::Button, Kind::Radio, Kind::Edit};
         if (is("geometry", windows)) {
-            const Element& rect = Value(Property, "rect");
-            rect.AllowChildren({"x", "y", "width", "height"});
-            const int x = Field(rect, "x"), y = Field(rect, "y");
-            Line(Name + "->SetBounds(TRect{" + std::to_string(x) + ", " + std::to_string(y) + ", "
-                 + std::to_string(x + Field(rect, "width")) + ", " + std::to_string(y + Field(rect, "height")) + "});");
+            const Rect rect = RectValue(Property);
+            Line(Name + "->SetBounds(TRect{" + std::to_string(rect.X) + ", " + std::to_string(rect.Y) + ", "
+                 + std::to_string(rect.X + rect.Width) + ", " + std::to_string(rect.Y + rect.Height) + "});");
         } else if (is("enabled", windows)) {
             Line(Name + "->SetEnabled(" + (BoolValue(Property) ? "true" : "false") + ");");
         } else if (is("text", {Kind::Button, Kind::Radio})) {
