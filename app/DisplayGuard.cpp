@@ -1,5 +1,7 @@
 #include "DisplayGuard.h"
 
+#include "LineKeeper.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,8 +18,13 @@ struct HeldMessage {
     QString Text;
 };
 
+// The standing guard's, for its handler, which Qt's threads may call too.
 std::mutex HeldMutex;
 std::vector<HeldMessage> Held;
+QtMessageHandler Previous = nullptr;
+bool Standing = false;
+// The held lines as the user would see them, should the process end with no word of ours.
+LineKeeper Keeper;
 
 QByteArray Described(const char* Variable)
 {
@@ -55,17 +62,34 @@ void PassOn(QtMessageHandler Handler, const HeldMessage& Message)
     Handler(Message.Type, context, Message.Text);
 }
 
-// Straight to standard error, as the user would have seen it: Qt's own handler may send it elsewhere.
+// As the user would have seen it on standard error, where Qt's own handler may send it elsewhere.
+QByteArray Line(QtMsgType Type, const QMessageLogContext& Context, const QString& Text)
+{
+    return qFormatLogMessage(Type, Context, Text).toLocal8Bit() + '\n';
+}
+
 void Print(QtMsgType Type, const QMessageLogContext& Context, const QString& Text)
 {
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(Type, Context, Text)));
+    std::fputs(Line(Type, Context, Text).constData(), stderr);
+}
+
+void Keep(QtMsgType Type, const QMessageLogContext& Context, const QString& Text)
+{
+    const QByteArray line = Line(Type, Context, Text);
+    Keeper.Keep({line.constData(), static_cast<std::size_t>(line.size())});
 }
 
 void Hold(QtMsgType Type, const QMessageLogContext& Context, const QString& Text)
 {
     std::lock_guard lock(HeldMutex);
+    if (!Standing) {
+        // Called as the guard ended: after the lines it passed on.
+        Previous(Type, Context, Text);
+        return;
+    }
     if (Type != QtFatalMsg) {
         Held.push_back({Type, Context.category, Text});
+        PassOn(Keep, Held.back());
         return;
     }
     if (NoDisplayReached(Held)) {
@@ -78,22 +102,29 @@ void Hold(QtMsgType Type, const QMessageLogContext& Context, const QString& Text
         Print(Type, Context, Text);
     }
     std::fflush(stderr);
+    Keeper.LetGo();
     // Qt is half made: nothing may run that would tear it down.
     std::_Exit(1);
 }
 
 }  // namespace
 
-DisplayGuard::DisplayGuard() : FPrevious(qInstallMessageHandler(Hold)) {}
+DisplayGuard::DisplayGuard()
+{
+    std::lock_guard lock(HeldMutex);
+    Standing = true;
+    Previous = qInstallMessageHandler(Hold);
+}
 
 DisplayGuard::~DisplayGuard()
 {
-    qInstallMessageHandler(FPrevious);
-    std::vector<HeldMessage> held;
     {
         std::lock_guard lock(HeldMutex);
-        held.swap(Held);
+        Standing = false;
+        for (const HeldMessage& message : Held)
+            PassOn(Previous, message);
+        Held.clear();
+        Keeper.LetGo();
     }
-    for (const HeldMessage& message : held)
-        PassOn(FPrevious, message);
+    qInstallMessageHandler(Previous);
 }
