@@ -32,24 +32,42 @@ QByteArray Described(const char* Variable)
     return value.isEmpty() ? Variable + QByteArray(" not set") : Variable + QByteArray("=\"") + value + '"';
 }
 
-// Whether every platform Qt tried was there but found no display to connect to, going by the lines Qt 6
-// logs on the way: each plugin's own complaint about its connection, then that the plugin could not load.
-// A plugin that is not installed, or that failed for another reason, is a cause of its own.
+// What Qt 6 logs of each platform plugin it tries and cannot start: the plugin's own complaint about its
+// connection, then that the plugin could not load; or that it is not installed at all.
+enum class PluginLine { None, ConnectionFailed, LoadFailed, NotFound };
+
+PluginLine Classified(const QString& Text)
+{
+    if (Text.startsWith("could not connect to display") || Text.startsWith("Failed to create wl_display"))
+        return PluginLine::ConnectionFailed;
+    if (Text.startsWith("Could not load the Qt platform plugin"))
+        return PluginLine::LoadFailed;
+    if (Text.startsWith("Could not find the Qt platform plugin"))
+        return PluginLine::NotFound;
+    return PluginLine::None;
+}
+
+// Whether every platform Qt tried was there but found no display to connect to. A plugin that is not
+// installed, or that failed for another reason, is a cause of its own.
 bool NoDisplayReached(const std::vector<HeldMessage>& Messages)
 {
     bool connectionFailed = false;
     bool anyTried = false;
     for (const HeldMessage& message : Messages) {
-        if (message.Text.startsWith("could not connect to display") ||
-            message.Text.startsWith("Failed to create wl_display")) {
+        switch (Classified(message.Text)) {
+        case PluginLine::ConnectionFailed:
             connectionFailed = true;
-        } else if (message.Text.startsWith("Could not load the Qt platform plugin")) {
+            break;
+        case PluginLine::LoadFailed:
             if (!connectionFailed)
                 return false;
             connectionFailed = false;
             anyTried = true;
-        } else if (message.Text.startsWith("Could not find the Qt platform plugin")) {
+            break;
+        case PluginLine::NotFound:
             return false;
+        case PluginLine::None:
+            break;
         }
     }
     return anyTried;
@@ -79,11 +97,13 @@ void Keep(QtMsgType Type, const QMessageLogContext& Context, const QString& Text
     Keeper.Keep({line.constData(), static_cast<std::size_t>(line.size())});
 }
 
+// Qt's lines pass on as they come until one tells of a platform plugin that could not start: from there on
+// they wait for the verdict, which may be the one line where no display was reached. One that comes as the
+// guard ends follows those it passed on.
 void Hold(QtMsgType Type, const QMessageLogContext& Context, const QString& Text)
 {
     std::lock_guard lock(HeldMutex);
-    if (!Standing) {
-        // Called as the guard ended: after the lines it passed on.
+    if (!Standing || (Type != QtFatalMsg && Held.empty() && Classified(Text) == PluginLine::None)) {
         Previous(Type, Context, Text);
         return;
     }

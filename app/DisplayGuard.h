@@ -2,9 +2,9 @@
 
 // Watches the making of Qt's application object, which aborts the process when no platform plugin can start.
 // While a guard stands, that abort becomes exit code 1 after one line naming the display where none could be
-// reached, or else Qt's own lines naming the cause; Qt's other lines are passed on when the guard ends, and
-// printed on standard error however else the process ends meanwhile. One at a time, made and ended on the
-// thread that makes the application object; Qt's other threads may log meanwhile.
+// reached, or else Qt's own lines naming the cause. From Qt's first line about a plugin that failed, its lines
+// are held until the guard ends, and printed however else the process ends meanwhile. One at a time, made and
+// ended on the thread that makes the application object; Qt's other threads may log meanwhile.
 class DisplayGuard {
 public:
     DisplayGuard();

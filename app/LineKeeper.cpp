@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <thread>
 
 namespace {
 
@@ -78,10 +79,13 @@ void LineKeeper::LetGo()
 {
     if (FPid == 0)
         return;
-    // Killed before its socket closes, which it would take for our end.
+    // Killed before its socket closes, which it would take for our end; reaped aside, as its copy of our
+    // memory takes milliseconds to go on a busy machine.
     kill(FPid, SIGKILL);
-    while (waitpid(FPid, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    std::thread([pid = FPid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
     close(FSocket);
     FPid = 0;
     FSocket = -1;

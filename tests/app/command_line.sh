@@ -4,7 +4,7 @@
 # says so in one line and exits 1 (it used to abort inside Qt, exit code 134); a platform that is not there
 # gets Qt's own lines, which name it, and exit code 1. Whatever session the caller has is left out.
 # Lines Qt logs while the display guard stands reach standard error however the process ends: GUARDED_END
-# logs one and ends each way a platform may end it.
+# logs some and ends each way a platform may end it.
 # Usage: command_line.sh SCROLLTEST VERSION GUARDED_END
 set -euo pipefail
 program=$(realpath "$1") version=$2 guarded=$(realpath "$3")
@@ -84,12 +84,17 @@ row "an unknown platform by Qt's option" 1 '' "$(not_found nosuchplatform)" -- -
 row "a platform whose plugin is not installed" 1 '' "$(not_found wayland)"'are: xcb.' \
     PROGRAM="$no_wayland/scrolltest" QT_QPA_PLATFORM=wayland --
 row "the copy without Wayland, no display" 1 '' "$no_display" PROGRAM="$no_wayland/scrolltest" --
-row "guarded, ends normally" 0 '' 'cause' PROGRAM="$guarded" --
-row "guarded, Qt's fatal" 1 '' $'cause\nfatal' PROGRAM="$guarded" -- fatal
-row "guarded, _exit as Qt's Wayland client" 1 '' 'cause' PROGRAM="$guarded" -- _exit
-row "guarded, exit as Xlib on an I/O error" 1 '' 'cause' PROGRAM="$guarded" -- exit
+# The guarded child's lines: Qt's for a Wayland compositor it could not reach, then a cause of another
+# platform's, held from the first on.
+guarded_lines='Failed to create wl_display (No such file or directory)
+qt.qpa.plugin: Could not load the Qt platform plugin "wayland" in "" even though it was found.
+cause'
+row "guarded, ends normally" 0 '' "$guarded_lines" PROGRAM="$guarded" --
+row "guarded, Qt's fatal" 1 '' "$no_display" PROGRAM="$guarded" -- fatal
+row "guarded, _exit as Qt's Wayland client" 1 '' "$guarded_lines" PROGRAM="$guarded" -- _exit
+row "guarded, exit as Xlib on an I/O error" 1 '' "$guarded_lines" PROGRAM="$guarded" -- exit
 # The shell's own word on the crash is left out.
-row "guarded, a crash" 134 '' 'cause' PROGRAM="$guarded" -- abort 2>/dev/null
+row "guarded, a crash" 134 '' "$guarded_lines" PROGRAM="$guarded" -- abort 2>/dev/null
 # Nothing of the guarded runs lives on: a process that printed their lines has ended.
 for _ in {1..100}; do
     pgrep -f "^$guarded" >/dev/null || break
