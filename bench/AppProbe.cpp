@@ -10,6 +10,7 @@
 //                                    standard input closes
 // Runs in a directory holding BG.bmp.
 
+#include "DisplayGuard.h"
 #include "PaintWatch.h"
 #include "RunGuarded.h"
 #include "TApplication.h"
@@ -83,7 +84,10 @@ int main(int argc, char* argv[])
     }
     TApplication application(argc, argv);
     return RunGuarded([&] {
-        Application->Initialize();
+        {
+            const DisplayGuard guard;  // as main() does
+            Application->Initialize();
+        }
         TBitmap::Preload("BG.bmp");  // as main() does
         Application->CreateForm(Form1);
         if (startup) {

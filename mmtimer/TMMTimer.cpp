@@ -50,7 +50,7 @@ void TMMTimer::SetEnabled(bool value)
         // Added before the event, whose first tick may come before timeSetEvent returns.
         FTickKey = TickRegistry::Instance().Add(FOnTimer);
         // Synchronous kills, which the system's service makes only when asked, so that no tick starts once a
-        // kill has returned; the handler's state rests on the registry's own wait, not on this.
+        // kill has returned; the handler's state rests on the registry, not on this.
         FTimerID = timeSetEvent(FInterval, FResolution, &TimerProc, FTickKey,
                                 TIME_PERIODIC | TIME_CALLBACK_FUNCTION | TIME_KILL_SYNCHRONOUS);
         // Enabled only with a live event, so a caller that reads it to decide can start again.
@@ -62,9 +62,10 @@ void TMMTimer::SetEnabled(bool value)
             FEnabled = true;
         }
     } else if (FTimerID != 0) {
-        timeKillEvent(FTimerID);
-        // Whatever the kill waited for, the handler's state may go once this returns.
+        // Removed before the kill, which may wait for a tick of the event that waits in the registry for
+        // another handler's turn: the removal ends that wait. The handler's state has gone once it returns.
         TickRegistry::Instance().Remove(FTickKey);
+        timeKillEvent(FTimerID);
         FTimerID = 0;
         FTickKey = 0;
         FEnabled = false;

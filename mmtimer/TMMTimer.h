@@ -5,6 +5,7 @@
 // the handler runs on the service's thread, which the owner must make safe. A stop
 // or the destruction returns only once no tick runs the handler any more, except
 // when the handler itself stops or destroys its timer: it then finishes undisturbed.
+// The handlers of all timers run one at a time, so one may stop or destroy another.
 
 #include "SystemServices.h"
 

@@ -11,44 +11,56 @@ TickRegistry& TickRegistry::Instance()
 
 std::uintptr_t TickRegistry::Add(std::function<void()> handler)
 {
-    auto slot = std::make_shared<Slot>();
-    slot->handler = std::move(handler);
     std::lock_guard lock(FMutex);
-    FSlots.emplace(++FLastKey, std::move(slot));
+    FSlots.emplace(++FLastKey, std::move(handler));
     return FLastKey;
 }
 
-// Per tick: two short locks and a shared count, no allocation.
+// Per tick: two short locks, no allocation. The handler is called through its node, which a removal on
+// another thread keeps until this run has returned.
 void TickRegistry::Run(std::uintptr_t key)
 {
-    std::shared_ptr<Slot> slot;
+    const std::function<void()>* handler = nullptr;
     {
-        std::lock_guard lock(FMutex);
-        const auto found = FSlots.find(key);
+        std::unique_lock lock(FMutex);
+        Slots::iterator found;
+        FChanged.wait(lock, [&] {
+            found = FSlots.find(key);
+            return found == FSlots.end() || FRunning == 0;
+        });
         if (found == FSlots.end())
             return;
-        slot = found->second;
-        slot->runner = std::this_thread::get_id();
+        FRunning = key;
+        FRunner = std::this_thread::get_id();
+        handler = &found->second;
     }
-    if (slot->handler)
-        slot->handler();
+    if (*handler)
+        (*handler)();
+    // Destroyed after the lock: the handler's captures may own anything, another timer among them.
+    Slots::node_type retired;
     {
         std::lock_guard lock(FMutex);
-        slot->runner = {};
+        FRunning = 0;
+        FRunner = {};
+        retired = std::move(FRetired);
     }
-    FRunEnded.notify_all();
+    FChanged.notify_all();
 }
 
 void TickRegistry::Remove(std::uintptr_t key)
 {
-    // Released after the lock: the handler's captures may own anything, another timer among them.
-    std::shared_ptr<Slot> slot;
-    std::unique_lock lock(FMutex);
-    const auto found = FSlots.find(key);
-    if (found == FSlots.end())
-        return;
-    slot = std::move(found->second);
-    FSlots.erase(found);
-    const std::thread::id self = std::this_thread::get_id();
-    FRunEnded.wait(lock, [&] { return slot->runner == std::thread::id() || slot->runner == self; });
+    // Destroyed after the lock, as in Run.
+    Slots::node_type removed;
+    {
+        std::unique_lock lock(FMutex);
+        removed = FSlots.extract(key);
+        if (FRunning == key && FRunner == std::this_thread::get_id()) {
+            if (removed)
+                FRetired = std::move(removed);
+            return;
+        }
+        FChanged.wait(lock, [&] { return FRunning != key; });
+    }
+    // A run of this key waiting for its turn ends now.
+    FChanged.notify_all();
 }

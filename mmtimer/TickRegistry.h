@@ -1,14 +1,14 @@
 #pragma once
 
 // The handlers of running precision timers, by the key each event passes the service as its user value,
-// so that a tick never reaches a timer itself: one that arrives after its timer stopped, or that runs
-// while it stops, finds or keeps only the registry's copy. Any thread may call it; one process-wide.
+// so that a tick never reaches a timer itself: one that arrives after its timer stopped finds nothing.
+// Handlers run one at a time, as the system's service runs every callback on one thread, so two that
+// remove each other never wait for each other. Any thread may call it; one process-wide.
 
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -18,22 +18,27 @@ public:
 
     // Returns the handler's key, never 0 and never given before.
     std::uintptr_t Add(std::function<void()> handler);
-    // Runs the handler under `key`, if it is still there. Ticks of one key come one at a time.
+    // Runs the handler under `key`, if it is still there, once no other handler runs; a removal meanwhile
+    // ends the wait with nothing run.
     void Run(std::uintptr_t key);
-    // No run of the handler starts after this, and one in flight on another thread has returned; one on
-    // this thread (the handler removing itself) goes on undisturbed, its handler kept until it returns.
+    // No run of the handler starts after this, and one in flight on another thread has returned; the handler
+    // is destroyed on this thread before this returns. One on this thread (the handler removing itself) goes
+    // on undisturbed, and its handler is destroyed once it returns.
     void Remove(std::uintptr_t key);
 
 private:
-    struct Slot {
-        std::function<void()> handler;
-        std::thread::id runner;  // the thread running the handler, if any
-    };
+    using Slots = std::map<std::uintptr_t, std::function<void()>>;
 
     TickRegistry() = default;
 
     std::mutex FMutex;
-    std::condition_variable FRunEnded;
-    std::map<std::uintptr_t, std::shared_ptr<Slot>> FSlots;
+    // A run ended or a key went.
+    std::condition_variable FChanged;
+    Slots FSlots;
     std::uintptr_t FLastKey = 0;
+    // The key whose handler runs, 0 while none does, and the thread running it.
+    std::uintptr_t FRunning = 0;
+    std::thread::id FRunner;
+    // The running handler, once it has removed itself.
+    Slots::node_type FRetired;
 };

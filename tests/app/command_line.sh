@@ -3,12 +3,16 @@
 # and exit 0; Qt's single-dash options are not read as ours; with no display to connect to, the program
 # says so in one line and exits 1 (it used to abort inside Qt, exit code 134); a platform that is not there
 # gets Qt's own lines, which name it, and exit code 1. Whatever session the caller has is left out.
-# Usage: command_line.sh SCROLLTEST VERSION
+# Lines Qt logs while the display guard stands reach standard error however the process ends: GUARDED_END
+# logs some and ends each way a platform may end it.
+# Usage: command_line.sh SCROLLTEST VERSION GUARDED_END
 set -euo pipefail
-program=$(realpath "$1") version=$2
+program=$(realpath "$1") version=$2 guarded=$(realpath "$3")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
+# The crash's row makes no core file.
+ulimit -c 0
 
 failures=0
 # A copy of the program beside a qt.conf whose plugin folder holds the X11 platform only, as where the
@@ -35,10 +39,15 @@ row() {
         shift
     done
     shift
-    local code=0
+    # Standard error is read to its end: what prints for a program that has ended may write until it ends too.
+    local code=0 errors reader
+    exec {errors}> >(cat >"$work/err")
+    reader=$!
     env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE -u XDG_RUNTIME_DIR -u QT_QPA_PLATFORM \
         -u QT_QPA_PLATFORM_PLUGIN_PATH -u QT_PLUGIN_PATH "${environment[@]}" "$run" "$@" \
-        >"$work/out" 2>"$work/err" </dev/null || code=$?
+        >"$work/out" 2>&"$errors" {errors}>&- </dev/null || code=$?
+    exec {errors}>&-
+    wait "$reader"
     local out err
     out=$(<"$work/out") err=$(<"$work/err")
     # shellcheck disable=SC2053
@@ -75,4 +84,26 @@ row "an unknown platform by Qt's option" 1 '' "$(not_found nosuchplatform)" -- -
 row "a platform whose plugin is not installed" 1 '' "$(not_found wayland)"'are: xcb.' \
     PROGRAM="$no_wayland/scrolltest" QT_QPA_PLATFORM=wayland --
 row "the copy without Wayland, no display" 1 '' "$no_display" PROGRAM="$no_wayland/scrolltest" --
+# The guarded child's lines: Qt's for a Wayland compositor it could not reach, then a cause of another
+# platform's, held from the first on.
+guarded_lines='Failed to create wl_display (No such file or directory)
+qt.qpa.plugin: Could not load the Qt platform plugin "wayland" in "" even though it was found.
+cause'
+row "guarded, ends normally" 0 '' "$guarded_lines" PROGRAM="$guarded" --
+row "guarded, Qt's fatal" 1 '' "$no_display" PROGRAM="$guarded" -- fatal
+row "guarded, _exit as Qt's Wayland client" 1 '' "$guarded_lines" PROGRAM="$guarded" -- _exit
+row "guarded, exit as Xlib on an I/O error" 1 '' "$guarded_lines" PROGRAM="$guarded" -- exit
+# The shell's own word on the crash is left out.
+row "guarded, a crash" 134 '' "$guarded_lines" PROGRAM="$guarded" -- abort 2>/dev/null
+# Nothing of the guarded runs lives on: a process that printed their lines has ended.
+for _ in {1..100}; do
+    pgrep -f "^$guarded" >/dev/null || break
+    sleep 0.1
+done
+if pgrep -af "^$guarded"; then
+    echo "FAIL processes left behind"
+    failures=$((failures + 1))
+else
+    echo "ok   no process left behind"
+fi
 ((failures == 0))

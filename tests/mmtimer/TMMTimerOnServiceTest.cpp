@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -105,6 +108,57 @@ TEST(TMMTimerOnService, HandlerThatEndsItsOwnTimerReturnsAndNoTickFollows)
             EXPECT_EQ(false, timer->Enabled()) << row.name;
         }
     }
+}
+
+// Regression: two handlers that stopped each other deadlocked, each waiting in its stop for the other's
+// tick to return. Now one stops the other, whose tick never runs its handler again, and both stops return.
+TEST(TMMTimerOnService, HandlersThatStopEachOtherBothReturnAndNoStoppedTimerTicks)
+{
+    struct Side {
+        std::unique_ptr<TMMTimer> timer;
+        std::atomic<bool> entered{false};
+        std::atomic<int> ticks{0};
+        std::atomic<int> ticksAtStop{-1};
+        std::atomic<bool> stoppedTheOther{false};
+    };
+    std::array<Side, 2> sides;
+    std::atomic<bool> started{false};
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+        Side& self = sides[i];
+        Side& other = sides[1 - i];
+        self.timer = std::make_unique<TMMTimer>();
+        self.timer->SetResolution(1);
+        self.timer->SetInterval(1);
+        self.timer->SetOnTimer([&] {
+            if (!started)
+                return;
+            ++self.ticks;
+            if (self.entered.exchange(true) || other.ticksAtStop != -1)
+                return;
+            // Long enough for the other's tick to come in too, wherever two handlers may run at once.
+            static_cast<void>(Eventually([&] { return other.entered.load(); }, 250ms));
+            other.timer->SetEnabled(false);
+            other.ticksAtStop = other.ticks.load();
+            self.stoppedTheOther = true;
+        });
+    }
+    for (Side& side : sides)
+        side.timer->SetEnabled(true);
+    started = true;
+    if (!Eventually([&] { return sides[0].stoppedTheOther || sides[1].stoppedTheOther; })) {
+        // Deadlocked threads can never be joined, and the stand-in joins its events' threads at exit.
+        ADD_FAILURE() << "the handlers deadlocked in their stops";
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+    const int winner = sides[0].stoppedTheOther ? 0 : 1;
+    Side& stopped = sides[1 - winner];
+    EXPECT_TRUE(Eventually([&] { return sides[winner].ticks >= 3; }));
+    sides[winner].timer->SetEnabled(false);
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(false, stopped.stoppedTheOther);
+    EXPECT_EQ(false, stopped.timer->Enabled());
+    EXPECT_EQ(stopped.ticksAtStop.load(), stopped.ticks.load());
 }
 
 }  // namespace
