@@ -34,7 +34,6 @@ TEST(NextRefresh, KeepsTheScreensRhythmWithoutBursts)
 {
     const RefreshCase cases[] = {
         {"on a refresh: the next one", 60, 1, 0, 0, 16'666'667},
-        {"just after one: the next", 60, 1, 0, 1, 16'666'667},
         {"late by most of a period: the next refresh, not a period from now", 60, 1, 0, 16'000'000, 16'666'667},
         {"after a long idle: on the same rhythm", 60, 1, 0, 1'000'000'000'000, 1'000'016'666'667},
         {"59.94 Hz ten minutes on: not a nanosecond of drift", 60000, 1001, 5, 600'000'000'005, 600'016'083'339},
@@ -45,67 +44,46 @@ TEST(NextRefresh, KeepsTheScreensRhythmWithoutBursts)
     };
     for (const RefreshCase& c : cases)
         EXPECT_EQ(NextRefreshNs({c.Numerator, c.Denominator, {}}, c.Phase, c.Now), c.Next) << c.Name;
-}
-
-struct TicksCase {
-    const char* Name;
-    std::int64_t Ticks, PerSecond, Ns;
-};
-
-TEST(TicksToNs, ConvertsAnyClockWithoutOverflow)
-{
-    const TicksCase cases[] = {
-        {"10 MHz, one second", 10'000'000, 10'000'000, 1'000'000'000},
-        {"a thousand days at 3.58 MHz, whose product with a second overflows 64 bits", 309'272'688'000'000, 3'579'545,
-            86'400'000'000'000'000},
-        {"a part of a nanosecond is dropped", 1, 3, 333'333'333},
-    };
-    for (const TicksCase& c : cases)
-        EXPECT_EQ(TicksToNs(c.Ticks, c.PerSecond), c.Ns) << c.Name;
+    // A thousand days of a 3.58 MHz counter: the ticks times a second overflow 64 bits.
+    EXPECT_EQ(TicksToNs(309'272'688'000'000, 3'579'545), 86'400'000'000'000'000);
 }
 
 // A window's thread and its system on simulated time, all on the test's thread (the request's own, as under
-// the standard timer): a post arrives up to half a millisecond later, a hold fires on a whole millisecond,
-// as the systems' timers do, and up to two milliseconds late, as on a busy machine.
-class SimulatedWindow {
-public:
-    explicit SimulatedWindow(TScreenRefresh Reported = {60, 1, 0}) : FReported(Reported) {}
-
-    // Runs until Until, the ticks (if any) asking for a frame every TickEvery.
+// the standard timer): a post arrives up to half a millisecond later, and a hold fires on a whole
+// millisecond, as the systems' timers do, up to two milliseconds late, as on a busy machine.
+struct SimulatedWindow {
+    // Runs until Until, ticks (if any) asking for a frame every TickEvery.
     void Run(std::int64_t Until, std::int64_t TickEvery = 0)
     {
-        std::int64_t nextTick = TickEvery ? Now + TickEvery : Until + 1;
-        for (;;) {
+        for (std::int64_t tick = TickEvery ? Now + TickEvery : Until + 1;;) {
             const std::int64_t post = Arrivals.empty() ? Until + 1 : *Arrivals.begin();
-            const std::int64_t hold = HoldFires.value_or(Until + 1);
-            const std::int64_t next = std::min({post, hold, nextTick});
-            if (next > Until)
+            Now = std::min({post, HoldFires.value_or(Until + 1), tick});
+            if (Now > Until)
                 break;
-            Now = next;
-            if (next == hold) {
+            if (Now == HoldFires) {
                 HoldFires.reset();
                 Frames.Due();
-            } else if (next == post) {
+            } else if (Now == post) {
                 Arrivals.erase(Arrivals.begin());
                 Frames.Received();
             } else {
-                nextTick += TickEvery;
+                tick += TickEvery;
                 Frames.Request();
             }
         }
         Now = Until;
     }
+    std::int64_t Late(std::int64_t Range) { return std::int64_t(Random() % std::uint64_t(Range)); }
 
+    TScreenRefresh Reported{60, 1, 0};
     std::int64_t Now = 0;
-    int Posts = 0;
-    int FailingPosts = 0;
+    int Posts = 0, FailingPosts = 0;
     bool PostsGetLost = false;
-    int Releases = 0;
     std::multiset<std::int64_t> Arrivals;
-    std::optional<std::int64_t> HoldFires;
-    std::optional<std::int64_t> HeldFor;
+    std::optional<std::int64_t> HoldFires, HeldFor;
     std::vector<std::int64_t> Shown;
-    TFrameRequest Frames{{[this] { return Now; }, [this] { return FReported; },
+    std::minstd_rand Random{42};
+    TFrameRequest Frames{{[this] { return Now; }, [this] { return Reported; },
         [this] {
             ++Posts;
             if (FailingPosts > 0) {
@@ -120,17 +98,7 @@ public:
             HeldFor = AtNs;
             HoldFires = Now + (std::max<std::int64_t>(AtNs - Now, 0) + Ms - 1) / Ms * Ms + Late(2 * Ms);
         },
-        [this] {
-            ++Releases;
-            HoldFires.reset();
-        },
-        [this] { Shown.push_back(Now); }}};
-
-private:
-    std::int64_t Late(std::int64_t Range) { return std::int64_t(FRandom() % std::uint64_t(Range)); }
-
-    TScreenRefresh FReported;
-    std::minstd_rand FRandom{42};
+        [this] { HoldFires.reset(); }, [this] { Shown.push_back(Now); }}};
 };
 
 struct ScreenCase {
@@ -151,9 +119,9 @@ class OnTheScreensRhythm : public testing::TestWithParam<ScreenCase> {};
 TEST_P(OnTheScreensRhythm, EveryRefreshGetsOneFrame)
 {
     const ScreenCase& c = GetParam();
-    SimulatedWindow window(c.Told ? TScreenRefresh{c.Numerator, c.Denominator, c.Phase} : TScreenRefresh{0, 1, {}});
+    SimulatedWindow window;
+    window.Reported = c.Told ? TScreenRefresh{c.Numerator, c.Denominator, c.Phase} : TScreenRefresh{0, 1, {}};
     window.Run(600'000 * Ms, Ms);
-
     // Which refresh each frame falls in, counted here rather than by the arithmetic under test.
     const auto refresh = [&c](std::int64_t At) {
         const __int128 since = __int128(At - c.Phase) * c.Numerator, second = __int128(c.Denominator) * 1'000'000'000;
@@ -162,16 +130,13 @@ TEST_P(OnTheScreensRhythm, EveryRefreshGetsOneFrame)
     const std::vector<std::int64_t>& shown = window.Shown;
     ASSERT_GT(shown.size(), 2u);
     int doubled = 0, missed = 0;
-    std::int64_t firstWrong = -1;
     for (std::size_t i = 1; i + 1 < shown.size(); ++i) {
         const std::int64_t step = refresh(shown[i + 1]) - refresh(shown[i]);
         doubled += step == 0;
         missed += step > 1;
-        if (step != 1 && firstWrong < 0)
-            firstWrong = shown[i];
     }
-    EXPECT_EQ(doubled, 0) << "refreshes with two frames; the first after the frame at " << firstWrong << " ns";
-    EXPECT_EQ(missed, 0) << "refreshes without a frame; the first after the frame at " << firstWrong << " ns";
+    EXPECT_EQ(doubled, 0) << "refreshes with two frames";
+    EXPECT_EQ(missed, 0) << "refreshes without a frame";
     EXPECT_EQ(window.Posts, 1) << "a steady stream of changes posts once";
 }
 
@@ -193,13 +158,6 @@ void PrintTo(const Sequence& Row, std::ostream* Out)
     *Out << Row.Name;
 }
 
-// The first frame, shown at once; the next is due at the next refresh, 16.7 ms after 0.
-void FirstFrame(SimulatedWindow& Window)
-{
-    Window.Frames.Request();
-    Window.Run(Ms);
-}
-
 class RequestSequence : public testing::TestWithParam<Sequence> {};
 
 TEST_P(RequestSequence, PostsAndShows)
@@ -208,6 +166,13 @@ TEST_P(RequestSequence, PostsAndShows)
     GetParam().Do(window);
     EXPECT_EQ(window.Posts, GetParam().Posts) << "posts tried";
     EXPECT_EQ(int(window.Shown.size()), GetParam().Frames) << "frames shown";
+}
+
+// The first frame, shown at once: the next is due at the next refresh, 16.7 ms after 0.
+void FirstFrame(SimulatedWindow& Window)
+{
+    Window.Frames.Request();
+    Window.Run(Ms);
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, RequestSequence,
@@ -221,17 +186,6 @@ INSTANTIATE_TEST_SUITE_P(Requests, RequestSequence,
                 w.Run(Ms);
             },
             2, 1},
-        // After a frame, the next one's time is held: the changes until then wake nobody.
-        Sequence{"ChangesWhileAFrameWaitsTakeNoPost",
-            [](SimulatedWindow& w) {
-                FirstFrame(w);
-                const std::int64_t due = *w.HeldFor;
-                for (int tick = 0; tick < 10; ++tick)
-                    w.Frames.Request();
-                w.Run(20 * Ms);
-                EXPECT_GE(w.Shown.back(), due) << "shown before its refresh";
-            },
-            1, 2},
         // The window's thread used to be woken by every tick while a frame waited for its refresh.
         Sequence{"AFrameHeldOnArrivalTakesNoFurtherPost",
             [](SimulatedWindow& w) {
@@ -249,7 +203,6 @@ INSTANTIATE_TEST_SUITE_P(Requests, RequestSequence,
             [](SimulatedWindow& w) {
                 FirstFrame(w);
                 w.Run(40 * Ms);
-                EXPECT_EQ(w.Releases, 1);
                 EXPECT_FALSE(w.HoldFires);
                 w.Frames.Request();
                 w.Run(41 * Ms);
@@ -264,15 +217,7 @@ INSTANTIATE_TEST_SUITE_P(Requests, RequestSequence,
                 w.Run(260 * Ms);
             },
             1, 1},
-        Sequence{"APostArrivingAfterTheChangesWereTakenAtOnceIsLetBe",
-            [](SimulatedWindow& w) {
-                w.Frames.Request();
-                w.Frames.TakeAtOnce();
-                w.Run(Ms);
-                EXPECT_FALSE(w.HoldFires);
-                w.Frames.Request();
-            },
-            2, 1},
+        // A timer that fires early would put two frames in one refresh.
         Sequence{"AHoldThatFiresEarlyIsHeldAgain",
             [](SimulatedWindow& w) {
                 FirstFrame(w);
@@ -285,14 +230,12 @@ INSTANTIATE_TEST_SUITE_P(Requests, RequestSequence,
             1, 2}),
     [](const auto& info) { return info.param.Name; });
 
-// Changes from four threads at once while the window's thread shows frames in real time: every change
-// reaches a frame, the last one included, and the race checker sees the hand-over.
+// Changes from four threads at once while the window's thread shows frames in real time: the last change is
+// shown, and the race checker sees the hand-over.
 TEST(FrameRequestThreads, TheLastChangeOfManyThreadsIsShown)
 {
     using Clock = std::chrono::steady_clock;
-    const auto now = [] {
-        return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
-    };
+    const auto now = [] { return std::chrono::nanoseconds(Clock::now().time_since_epoch()).count(); };
     std::atomic<int> latest{0};
     int shown = -1;
     std::mutex lock;
@@ -308,23 +251,23 @@ TEST(FrameRequestThreads, TheLastChangeOfManyThreadsIsShown)
         },
         [&](std::int64_t AtNs) { holdAt = AtNs; }, [&] { holdAt.reset(); }, [&] { shown = latest.load(); }}};
 
-    constexpr int Threads = 4, Changes = 5000;
+    constexpr int Changes = 4 * 5000;
     std::vector<std::thread> changers;
-    for (int t = 0; t < Threads; ++t)
+    for (int t = 0; t < 4; ++t)
         changers.emplace_back([&] {
-            for (int change = 0; change < Changes; ++change) {
+            for (int change = 0; change < Changes / 4; ++change) {
                 latest.fetch_add(1);
                 frames.Request();
             }
         });
     const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (shown != Threads * Changes && Clock::now() < deadline) {
+    while (shown != Changes && Clock::now() < deadline) {
         std::unique_lock guard(lock);
-        woken.wait_for(guard, std::chrono::milliseconds(1), [&] { return posted; });
-        const bool received = std::exchange(posted, false);
-        guard.unlock();
-        if (received)
+        if (woken.wait_for(guard, std::chrono::milliseconds(1), [&] { return posted; })) {
+            posted = false;
+            guard.unlock();
             frames.Received();
+        }
         if (holdAt && *holdAt <= now()) {
             holdAt.reset();
             frames.Due();
@@ -332,7 +275,7 @@ TEST(FrameRequestThreads, TheLastChangeOfManyThreadsIsShown)
     }
     for (std::thread& changer : changers)
         changer.join();
-    EXPECT_EQ(shown, Threads * Changes);
+    EXPECT_EQ(shown, Changes);
 }
 
 }  // namespace
