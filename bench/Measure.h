@@ -99,21 +99,23 @@ struct StepCost {
 StepCost measureStepCost(TForm1& form, std::size_t steps);
 
 // Start-up of a probe process, from just before it was launched until its first frame was
-// painted, and its peak RSS by then. Medians over the runs.
+// painted, and its peak RSS by then. Medians over the rounds.
 struct StartupFigures {
     double ms = 0;
     double rssKiB = 0;
+    std::vector<std::int64_t> roundNs; // each round's start-up, 0 where the probe failed
 };
 
-// Probes launched in turn, `runs` times each, in the given working directories, so that a
-// slow spell of the machine falls on all of them alike.
+// Probes launched in rounds, each probe once a round, in the given working directories, so that a
+// slow spell of the machine falls on all of them alike; every other round reverses their order, and a
+// first round, which finds the programs' files out of the page cache, is left out.
 struct StartupProbe {
     QString program;
     QStringList arguments;
     QString directory;
 };
 
-std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs);
+std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int rounds);
 
 // Share of one core the program used over `seconds` after its first frame, with the chosen
 // timer ("stopped", "mm", "std") started at 10 ms; negative if the probe failed.

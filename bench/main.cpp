@@ -74,9 +74,10 @@ Results measureAll(const Plan& plan, const QString& dir, const QString& wideDir,
                                                 {qtWindow, {}, dir},
                                                 {qtWindow, {QStringLiteral("empty")}, dir},
                                                 {appProbe, {QStringLiteral("startup")}, wideDir}},
-                                               plan.startupRuns);
+                                               plan.startupRounds);
     r.app = startup[0];
     r.sameWindow = startup[1];
+    r.startupRatio = bench::medianRatio(r.app.roundNs, r.sameWindow.roundNs);
     r.qtMin = startup[2];
     r.wide = startup[3];
     r.stoppedPct = bench::measureIdleCpuPct(appProbe, dir, QStringLiteral("stopped"), plan.idleSeconds);
