@@ -18,11 +18,11 @@ BaselineTicker::BaselineTicker(std::int64_t t0Ns, std::int64_t periodNs, std::fu
       FOnTick(std::move(onTick)),
       FThread([this](std::stop_token s) { run(s); })
 {
+    RaiseTimerThreadPriority(FThread.native_handle()); // the same attempt the timer service makes for its threads
 }
 
 void BaselineTicker::run(std::stop_token stop)
 {
-    RaiseTimerThreadPriority(); // the same attempt the timer service makes for its threads
     std::int64_t deadline = FT0Ns;
     while (!stop.stop_requested()) {
         deadline += FPeriodNs;

@@ -57,6 +57,20 @@ std::int64_t median(std::vector<std::int64_t> values)
     return *middle;
 }
 
+double medianRatio(std::span<const std::int64_t> numerators, std::span<const std::int64_t> denominators)
+{
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < std::min(numerators.size(), denominators.size()); ++i) {
+        if (numerators[i] > 0 && denominators[i] > 0)
+            ratios.push_back(static_cast<double>(numerators[i]) / static_cast<double>(denominators[i]));
+    }
+    if (ratios.empty())
+        return 0;
+    const auto middle = ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() - 1) / 2;
+    std::ranges::nth_element(ratios, middle);
+    return *middle;
+}
+
 LatencySummary summarize(std::span<const std::int64_t> lateness)
 {
     LatencySummary s;

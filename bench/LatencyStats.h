@@ -37,6 +37,10 @@ std::int64_t percentile(std::span<const std::int64_t> sorted, double q);
 // Nearest-rank median, the lower of the middle two; empty gives 0.
 std::int64_t median(std::vector<std::int64_t> values);
 
+// Median, the lower of the middle two, of the ratios numerators[i] / denominators[i] of pairs measured side by
+// side, over the pairs where both are above 0 (a failed run counts 0); 0 if there are none.
+double medianRatio(std::span<const std::int64_t> numerators, std::span<const std::int64_t> denominators);
+
 struct LatencySummary {
     std::int64_t p50Ns = 0;
     std::int64_t p99Ns = 0;

@@ -33,33 +33,35 @@ struct TickFigures {
     bool realTime = false; // the source's thread had a real-time priority
 };
 
-// `endsNs`: when each tick's handler returned, which is what a skipping policy looks at.
-TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs, std::int64_t t0Ns,
-                    std::int64_t periodNs, const DeadlinePolicy& next);
-
-// The wakes one tick source recorded, and its start.
+// The wakes one tick source recorded from one start, and that start.
 struct TickRecord {
     std::int64_t t0Ns = 0;
     std::vector<std::int64_t> wakesNs;
+    std::vector<std::int64_t> endsNs; // when each tick's handler returned, which a skipping policy looks at;
+                                      // empty where the handler returns within nanoseconds of its wake
     bool realTime = false;
 };
 
-// The precision timer ("mmtimer"), the baseline thread ("baseline") and, if asked, the
-// standard timer ("stdtimer") ticking side by side at one period, each until it has
-// `ticks` wakes; staggered within the period so that they do not wake together.
-std::map<QString, TickRecord> recordTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer);
+// One source's figures over rounds, each against its own start: lateness pooled in round order, lost
+// ticks summed, the drift of the round whose schedule slipped most, and real time if any round had it.
+TickFigures analyse(std::span<const TickRecord> rounds, std::int64_t periodNs, const DeadlinePolicy& next);
+
+// The precision timer ("mmtimer"), the baseline thread ("baseline") and, if asked, the standard timer
+// ("stdtimer") ticking side by side at one period, in `rounds` rounds of `ticks` wakes each, every source
+// started anew each round at the point of the period roundStarts gives.
+using TimerRounds = std::map<QString, std::vector<TickRecord>>;
+TimerRounds recordTimers(unsigned periodMs, std::size_t ticks, int rounds, bool withStandardTimer);
 
 // Each source's figures against the deadlines its own policy sets.
-std::map<QString, TickFigures> analyseTimers(const std::map<QString, TickRecord>& records, unsigned periodMs);
+std::map<QString, TickFigures> analyseTimers(const TimerRounds& records, unsigned periodMs);
 
 // recordTimers for the precision timer and the baseline in a child process that may not take a
 // real-time priority, as an ordinary desktop user's; `program` is this driver, run as
-// `program --ordinary-priority-child PERIOD TICKS`. Empty if the child failed.
-std::map<QString, TickRecord> recordTimersAtOrdinaryPriority(const QString& program, unsigned periodMs,
-                                                             std::size_t ticks);
+// `program --ordinary-priority-child PERIOD TICKS ROUNDS`. Empty if the child failed.
+TimerRounds recordTimersAtOrdinaryPriority(const QString& program, unsigned periodMs, std::size_t ticks, int rounds);
 
 // The child's side: records and prints what the parent parses.
-int runOrdinaryPriorityChild(unsigned periodMs, std::size_t ticks);
+int runOrdinaryPriorityChild(unsigned periodMs, std::size_t ticks, int rounds);
 
 // The timer service's event threads: how often each woke over `ticks` periods (its voluntary context
 // switches), for each period given, all ticking at once. A period whose ticks did not all come is left out.
@@ -97,21 +99,23 @@ struct StepCost {
 StepCost measureStepCost(TForm1& form, std::size_t steps);
 
 // Start-up of a probe process, from just before it was launched until its first frame was
-// painted, and its peak RSS by then. Medians over the runs.
+// painted, and its peak RSS by then. Medians over the rounds.
 struct StartupFigures {
     double ms = 0;
     double rssKiB = 0;
+    std::vector<std::int64_t> roundNs; // each round's start-up, 0 where the probe failed
 };
 
-// Probes launched in turn, `runs` times each, in the given working directories, so that a
-// slow spell of the machine falls on all of them alike.
+// Probes launched in rounds, each probe once a round, in the given working directories, so that a
+// slow spell of the machine falls on all of them alike; every other round reverses their order, and a
+// first round, which finds the programs' files out of the page cache, is left out.
 struct StartupProbe {
     QString program;
     QStringList arguments;
     QString directory;
 };
 
-std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs);
+std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int rounds);
 
 // Share of one core the program used over `seconds` after its first frame, with the chosen
 // timer ("stopped", "mm", "std") started at 10 ms; negative if the probe failed.

@@ -37,16 +37,15 @@ void refuseRealTime()
 
 } // namespace
 
-std::map<QString, TickRecord> recordTimersAtOrdinaryPriority(const QString& program, unsigned periodMs,
-                                                             std::size_t ticks)
+TimerRounds recordTimersAtOrdinaryPriority(const QString& program, unsigned periodMs, std::size_t ticks, int rounds)
 {
     QProcess child;
     child.setProgram(program);
     child.setArguments({QStringLiteral("--ordinary-priority-child"), QString::number(periodMs),
-                        QString::number(ticks)});
+                        QString::number(ticks), QString::number(rounds)});
     child.setChildProcessModifier(refuseRealTime);
     child.start();
-    const int limitMs = int(3 * ticks * periodMs) + 30'000;
+    const int limitMs = int(3 * ticks * periodMs) * rounds + 30'000;
     if (!child.waitForFinished(limitMs) || child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
         child.kill();
         child.waitForFinished();
@@ -54,13 +53,13 @@ std::map<QString, TickRecord> recordTimersAtOrdinaryPriority(const QString& prog
                      child.readAllStandardError().constData());
         return {};
     }
-    // A line per source: its name, t0, 1 if it ran real-time, then its wakes.
-    std::map<QString, TickRecord> records;
+    // A line per source and round: its name, t0, 1 if it ran real-time, then its wakes.
+    TimerRounds records;
     for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() < 3)
             continue;
-        TickRecord& record = records[QString::fromLatin1(fields[0])];
+        TickRecord& record = records[QString::fromLatin1(fields[0])].emplace_back();
         record.t0Ns = fields[1].toLongLong();
         record.realTime = fields[2] == "1";
         for (qsizetype i = 3; i < fields.size(); ++i)
@@ -69,13 +68,16 @@ std::map<QString, TickRecord> recordTimersAtOrdinaryPriority(const QString& prog
     return records;
 }
 
-int runOrdinaryPriorityChild(unsigned periodMs, std::size_t ticks)
+int runOrdinaryPriorityChild(unsigned periodMs, std::size_t ticks, int rounds)
 {
-    for (const auto& [name, record] : recordTimers(periodMs, ticks, false)) {
-        std::printf("%s %lld %d", qUtf8Printable(name), static_cast<long long>(record.t0Ns), record.realTime ? 1 : 0);
-        for (std::int64_t wake : record.wakesNs)
-            std::printf(" %lld", static_cast<long long>(wake));
-        std::printf("\n");
+    for (const auto& [name, records] : recordTimers(periodMs, ticks, rounds, false)) {
+        for (const TickRecord& record : records) {
+            std::printf("%s %lld %d", qUtf8Printable(name), static_cast<long long>(record.t0Ns),
+                        record.realTime ? 1 : 0);
+            for (std::int64_t wake : record.wakesNs)
+                std::printf(" %lld", static_cast<long long>(wake));
+            std::printf("\n");
+        }
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -163,22 +164,29 @@ PaintFigures medianRun(std::vector<PaintFigures> runs)
     return std::move(runs[(runs.size() - 1) / 2]);
 }
 
-std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int runs)
+std::vector<StartupFigures> measureStartup(const std::vector<StartupProbe>& probes, int rounds)
 {
-    std::vector<std::vector<std::int64_t>> ns(probes.size());
+    std::vector<StartupFigures> figures(probes.size());
     std::vector<std::vector<std::int64_t>> rss(probes.size());
-    for (int run = 0; run < runs; ++run) {
-        for (std::size_t i = 0; i < probes.size(); ++i) {
+    for (int round = -1; round < rounds; ++round) {
+        for (std::size_t turn = 0; turn < probes.size(); ++turn) {
+            const std::size_t i = round % 2 == 0 ? turn : probes.size() - 1 - turn;
             const ProbeRun probe = runProbe(probes[i].program, probes[i].arguments, probes[i].directory, 30'000);
-            if (!probe.fields.contains(QStringLiteral("first_paint_ns")))
+            if (round < 0)
                 continue;
-            ns[i].push_back(probe.fields.value(QStringLiteral("first_paint_ns")).toInteger() - probe.launchedNs);
-            rss[i].push_back(probe.fields.value(QStringLiteral("rss_kib")).toInteger());
+            const bool ran = probe.fields.contains(QStringLiteral("first_paint_ns"));
+            figures[i].roundNs.push_back(
+                ran ? probe.fields.value(QStringLiteral("first_paint_ns")).toInteger() - probe.launchedNs : 0);
+            if (ran)
+                rss[i].push_back(probe.fields.value(QStringLiteral("rss_kib")).toInteger());
         }
     }
-    std::vector<StartupFigures> figures;
-    for (std::size_t i = 0; i < probes.size(); ++i)
-        figures.push_back({double(median(ns[i])) / 1e6, double(median(rss[i]))});
+    for (std::size_t i = 0; i < probes.size(); ++i) {
+        std::vector<std::int64_t> ran;
+        std::ranges::copy_if(figures[i].roundNs, std::back_inserter(ran), [](std::int64_t ns) { return ns > 0; });
+        figures[i].ms = double(median(std::move(ran))) / 1e6;
+        figures[i].rssKiB = double(median(std::move(rss[i])));
+    }
     return figures;
 }
 

@@ -18,11 +18,13 @@ namespace bench {
 
 // How much each measurement takes; --quick trades precision for a run well under a minute.
 struct Plan {
-    std::size_t ticks1ms;
+    int timerRounds;       // the tick sources at each interval start anew this often, trading phases
+    std::size_t ticks1ms;  // a round's, as are the 10 and 16 ms ticks and the ordinary-priority ones
     std::size_t ticks10ms;
+    std::size_t ticks16ms;
     std::size_t scrollTicks;
     std::size_t steps;
-    int startupRuns;
+    int startupRounds; // each start-up probe once a round
     int idleSeconds;
     int paintSeconds;
     int paintRounds;  // each program at each interval, taking turns; the median run counts
@@ -32,8 +34,8 @@ struct Plan {
     int kills;
 };
 
-inline constexpr Plan kFull{10'000, 10'000, 10'000, 5'000, 10, 5, 5, 3, 10'000, 5'000, 10, 20};
-inline constexpr Plan kQuick{2'000, 500, 2'000, 2'000, 3, 2, 2, 1, 2'000, 1'000, 3, 5};
+inline constexpr Plan kFull{10, 1'000, 800, 500, 10'000, 5'000, 48, 5, 5, 3, 1'000, 5'000, 10, 20};
+inline constexpr Plan kQuick{6, 400, 100, 70, 2'000, 2'000, 24, 2, 2, 1, 300, 1'000, 3, 5};
 
 inline constexpr int kWideWidth = 20'000;
 inline constexpr unsigned kPaintIntervals[] = {1, 10, 16};
@@ -48,12 +50,13 @@ inline QString paintKey(const QString& timer, unsigned ms)
 }
 
 struct Results {
-    TickFigures mm1, base1, mm10, base10, std10;
+    TickFigures mm1, base1, mm10, base10, std10, mm16, base16;
     TickFigures mm1User, base1User; // both empty if the ordinary-priority run failed
     ScrollFigures scroll;
     StepCost step;
     std::int64_t bitmapBytes = 0;
     StartupFigures app, sameWindow, qtMin, wide;  // qtMin: an empty window
+    double startupRatio = 0;                       // ours over the same window, the median of the rounds' ratios
     std::map<unsigned, WakeupFigures> wakeups;     // by period in ms
     LatencySummary kill;                           // at a 1,000 ms period
     double stoppedPct = 0, mm10Pct = 0, std10Pct = 0;

@@ -56,7 +56,7 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
         ends.record(monotonicNs());
     });
 
-    // Started as in recordTimers: a whole period to each first deadline, half a period apart.
+    // Started as in recordTimers' first round: a whole period to each first deadline, half a period apart.
     const std::int64_t baseT0 = monotonicNs();
     BaselineTicker baseline(baseT0, period, baseLog);
     std::this_thread::sleep_for(std::chrono::nanoseconds(period / 2));
@@ -69,11 +69,12 @@ ScrollFigures measureScroll(TForm1& form, std::size_t ticks)
     delete frameCounter;
 
     ScrollFigures figures;
-    figures.ticks = analyse(log.wakes(), ends.wakes(), t0, period, serviceDeadline);
-    figures.baseline = analyse(baseLog.wakes(), baseLog.wakes(), baseT0, period, everyPeriod);
-    figures.ticks.realTime = log.realTime();
-    figures.baseline.realTime = baseLog.realTime();
     const auto wakes = log.wakes();
+    const TickRecord ticked{t0, {wakes.begin(), wakes.end()}, {ends.wakes().begin(), ends.wakes().end()},
+                            log.realTime()};
+    const TickRecord based{baseT0, {baseLog.wakes().begin(), baseLog.wakes().end()}, {}, baseLog.realTime()};
+    figures.ticks = analyse({&ticked, 1}, period, serviceDeadline);
+    figures.baseline = analyse({&based, 1}, period, everyPeriod);
     if (wakes.size() > 1) {
         const double seconds = double(wakes.back() - wakes.front()) / 1e9;
         figures.ticksPerS = double(wakes.size() - 1) / seconds;

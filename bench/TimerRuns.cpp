@@ -1,5 +1,6 @@
 #include "BaselineTicker.h"
 #include "Measure.h"
+#include "RoundStarts.h"
 #include "TMMTimer.h"
 #include "TTimer.h"
 #include "TickLog.h"
@@ -8,29 +9,49 @@
 #include "TimerService.h"
 #include "WakeupCount.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
 #include <future>
 #include <limits>
+#include <optional>
 #include <random>
 #include <thread>
+#include <utility>
 
 namespace bench {
 
-TickFigures analyse(std::span<const std::int64_t> wakesNs, std::span<const std::int64_t> endsNs, std::int64_t t0Ns,
-                    std::int64_t periodNs, const DeadlinePolicy& next)
+TickFigures analyse(std::span<const TickRecord> rounds, std::int64_t periodNs, const DeadlinePolicy& next)
 {
     TickFigures figures;
-    figures.latenessNs = latenessNs(wakesNs, endsNs, t0Ns, periodNs, next);
+    for (const TickRecord& round : rounds) {
+        const auto& ends = round.endsNs.empty() ? round.wakesNs : round.endsNs;
+        const std::vector<std::int64_t> lateness = latenessNs(round.wakesNs, ends, round.t0Ns, periodNs, next);
+        figures.latenessNs.insert(figures.latenessNs.end(), lateness.begin(), lateness.end());
+        const std::int64_t drift = driftNs(round.wakesNs, periodNs, kDriftWindow);
+        if (std::abs(drift) > std::abs(figures.driftNs))
+            figures.driftNs = drift;
+        if (!lateness.empty())
+            figures.lost += lostTicks(round.t0Ns, periodNs, round.wakesNs.back() - lateness.back(), lateness.size());
+        figures.realTime = figures.realTime || round.realTime;
+    }
     figures.summary = summarize(figures.latenessNs);
     figures.histogram =
         histogram(figures.latenessNs, {std::numeric_limits<std::int64_t>::min(), kOutlierNs}, kOutliersKept);
-    figures.driftNs = driftNs(wakesNs, periodNs, kDriftWindow);
-    figures.lost =
-        wakesNs.empty() ? 0 : lostTicks(t0Ns, periodNs, wakesNs.back() - figures.latenessNs.back(), wakesNs.size());
     return figures;
 }
 
-std::map<QString, TickRecord> recordTimers(unsigned periodMs, std::size_t ticks, bool withStandardTimer)
+namespace {
+
+void sleepUntil(std::int64_t ns)
+{
+    std::this_thread::sleep_for(std::chrono::nanoseconds(ns - monotonicNs()));
+}
+
+// One round of recordTimers.
+std::map<QString, TickRecord> recordRound(unsigned periodMs, std::size_t ticks, int round, bool withStandardTimer)
 {
     const std::int64_t period = std::int64_t(periodMs) * 1'000'000;
     TickLoop loop(withStandardTimer ? 3 : 2);
@@ -46,27 +67,39 @@ std::map<QString, TickRecord> recordTimers(unsigned periodMs, std::size_t ticks,
     standard.SetEnabled(false);
     standard.SetInterval(periodMs);
     standard.OnTimer = [&stdLog](TObject*) { stdLog.record(monotonicNs()); };
+    std::optional<BaselineTicker> baseline;
 
     // Each t0 is read just before its source starts, so a source's own set-up delay counts against it, and
-    // each source has a whole period from its start to its first deadline. The starts are spread over the
-    // period so that the sources do not wake together.
-    const std::int64_t baseT0 = monotonicNs();
-    BaselineTicker baseline(baseT0, period, baseLog);
-    std::this_thread::sleep_for(std::chrono::nanoseconds(period / 2));
-    const std::int64_t mmT0 = monotonicNs();
-    mm.SetEnabled(true);
+    // each source has a whole period from its start to its first deadline.
+    std::int64_t mmT0 = 0;
+    std::int64_t baseT0 = 0;
     std::int64_t stdT0 = 0;
+    const RoundStarts at = roundStarts(round);
+    std::vector<std::pair<double, std::function<void()>>> starts{
+        {at.baseline, [&] { baseline.emplace(baseT0 = monotonicNs(), period, baseLog); }},
+        {at.precision, [&] {
+             mmT0 = monotonicNs();
+             mm.SetEnabled(true);
+         }}};
     if (withStandardTimer) {
-        std::this_thread::sleep_for(std::chrono::nanoseconds(period / 4));
-        stdT0 = monotonicNs();
-        standard.SetEnabled(true);
+        starts.emplace_back(at.standard, [&] {
+            stdT0 = monotonicNs();
+            standard.SetEnabled(true);
+        });
+    }
+    std::ranges::sort(starts, {}, [](const auto& start) { return start.first; });
+    const std::int64_t origin = monotonicNs();
+    for (const auto& [phase, start] : starts) {
+        sleepUntil(origin + std::llround(phase * double(period)));
+        start();
     }
     loop.run(std::chrono::milliseconds(3 * ticks * periodMs + 10'000));
     mm.SetEnabled(false);
     standard.SetEnabled(false);
+    baseline.reset();
 
     const auto record = [](std::int64_t t0, const TickLog& log) {
-        return TickRecord{t0, {log.wakes().begin(), log.wakes().end()}, log.realTime()};
+        return TickRecord{t0, {log.wakes().begin(), log.wakes().end()}, {}, log.realTime()};
     };
     std::map<QString, TickRecord> records;
     records[QStringLiteral("mmtimer")] = record(mmT0, mmLog);
@@ -76,19 +109,26 @@ std::map<QString, TickRecord> recordTimers(unsigned periodMs, std::size_t ticks,
     return records;
 }
 
-std::map<QString, TickFigures> analyseTimers(const std::map<QString, TickRecord>& records, unsigned periodMs)
+} // namespace
+
+TimerRounds recordTimers(unsigned periodMs, std::size_t ticks, int rounds, bool withStandardTimer)
+{
+    TimerRounds records;
+    for (int round = 0; round < rounds; ++round) {
+        for (auto& [name, record] : recordRound(periodMs, ticks, round, withStandardTimer))
+            records[name].push_back(std::move(record));
+    }
+    return records;
+}
+
+std::map<QString, TickFigures> analyseTimers(const TimerRounds& records, unsigned periodMs)
 {
     const std::map<QString, DeadlinePolicy> policies{{QStringLiteral("mmtimer"), serviceDeadline},
                                                      {QStringLiteral("baseline"), everyPeriod},
                                                      {QStringLiteral("stdtimer"), qtDeadline}};
     std::map<QString, TickFigures> figures;
-    for (const auto& [name, record] : records) {
-        // The handlers return within nanoseconds of their wake, which stands in for their end.
-        TickFigures f = analyse(record.wakesNs, record.wakesNs, record.t0Ns, std::int64_t(periodMs) * 1'000'000,
-                                policies.at(name));
-        f.realTime = record.realTime;
-        figures[name] = std::move(f);
-    }
+    for (const auto& [name, rounds] : records)
+        figures[name] = analyse(rounds, std::int64_t(periodMs) * 1'000'000, policies.at(name));
     return figures;
 }
 

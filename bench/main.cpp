@@ -46,13 +46,16 @@ bool writeWideBitmap(const QString& from, const QString& to, int width)
 Results measureAll(const Plan& plan, const QString& dir, const QString& wideDir, qint64 xserverPid)
 {
     Results r;
-    auto at1 = bench::analyseTimers(bench::recordTimers(1, plan.ticks1ms, false), 1);
+    auto at1 = bench::analyseTimers(bench::recordTimers(1, plan.ticks1ms, plan.timerRounds, false), 1);
     r.mm1 = at1["mmtimer"];
     r.base1 = at1["baseline"];
-    auto at10 = bench::analyseTimers(bench::recordTimers(10, plan.ticks10ms, true), 10);
+    auto at10 = bench::analyseTimers(bench::recordTimers(10, plan.ticks10ms, plan.timerRounds, true), 10);
     r.mm10 = at10["mmtimer"];
     r.base10 = at10["baseline"];
     r.std10 = at10["stdtimer"];
+    auto at16 = bench::analyseTimers(bench::recordTimers(16, plan.ticks16ms, plan.timerRounds, false), 16);
+    r.mm16 = at16["mmtimer"];
+    r.base16 = at16["baseline"];
     r.wakeups = bench::measureWakeups({{1, plan.wakeTicks1ms}, {1000, plan.wakeTicks1000ms}});
     r.kill = bench::measureKill(1000, plan.kills);
 
@@ -71,9 +74,10 @@ Results measureAll(const Plan& plan, const QString& dir, const QString& wideDir,
                                                 {qtWindow, {}, dir},
                                                 {qtWindow, {QStringLiteral("empty")}, dir},
                                                 {appProbe, {QStringLiteral("startup")}, wideDir}},
-                                               plan.startupRuns);
+                                               plan.startupRounds);
     r.app = startup[0];
     r.sameWindow = startup[1];
+    r.startupRatio = bench::medianRatio(r.app.roundNs, r.sameWindow.roundNs);
     r.qtMin = startup[2];
     r.wide = startup[3];
     r.stoppedPct = bench::measureIdleCpuPct(appProbe, dir, QStringLiteral("stopped"), plan.idleSeconds);
@@ -99,7 +103,9 @@ Results measureAll(const Plan& plan, const QString& dir, const QString& wideDir,
     }
 
     auto user = bench::analyseTimers(
-        bench::recordTimersAtOrdinaryPriority(QCoreApplication::applicationFilePath(), 1, plan.ordinaryTicks), 1);
+        bench::recordTimersAtOrdinaryPriority(QCoreApplication::applicationFilePath(), 1, plan.ordinaryTicks,
+                                              plan.timerRounds),
+        1);
     r.mm1User = user[QStringLiteral("mmtimer")];
     r.base1User = user[QStringLiteral("baseline")];
     return r;
@@ -136,7 +142,8 @@ int main(int argc, char* argv[])
     parser.process(QCoreApplication::arguments());
     if (parser.isSet(childOption)) {
         return bench::runOrdinaryPriorityChild(parser.value(childOption).toUInt(),
-                                               parser.positionalArguments().value(0).toULongLong());
+                                               parser.positionalArguments().value(0).toULongLong(),
+                                               parser.positionalArguments().value(1).toInt());
     }
     const bool quick = parser.isSet(quickOption);
     const qint64 xserverPid = parser.value(xvfbOption).toLongLong();

@@ -1,10 +1,15 @@
 #include "TimerService.h"
 
+#include <linux/futex.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <condition_variable>
+#include <atomic>
+#include <cerrno>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -26,41 +31,45 @@ bool InRange(std::uint32_t ms)
     return ms >= kCaps.wPeriodMin && ms <= kCaps.wPeriodMax;
 }
 
-// The steady clock is CLOCK_MONOTONIC here, and a wait until one of its times is a wait
-// on that clock, which ends on the deadline itself.
-using Clock = std::chrono::steady_clock;
-
+// The steady clock is CLOCK_MONOTONIC here, the clock the event threads sleep on.
 nanoseconds MonotonicNow()
 {
-    return Clock::now().time_since_epoch();
+    return std::chrono::steady_clock::now().time_since_epoch();
 }
 
 // One periodic event, shared by the registry and its own thread. Only `stopping`
-// changes once the thread runs: a killer sets it under `mutex` and wakes the thread.
+// changes once the thread runs: a killer sets it and wakes the thread.
 struct Event {
     TimerEventId id = 0;
     TimerCallback callback = nullptr;
     std::uintptr_t user = 0;
     nanoseconds period{};
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool stopping = false;
+    std::atomic<std::uint32_t> stopping{0};  // also the word the thread sleeps on
     std::thread thread;
 };
 
 // Sleeps in one wait until `deadline` or a kill, whichever comes first; true on a kill.
+// A futex on the stop flag rather than a condition variable: its mutex, taken back after
+// every wait, costs each tick a second system call before the callback.
 // A signal or a spurious wake-up before the deadline resumes the wait.
 bool SleepUntilKilled(Event& event, nanoseconds deadline)
 {
-    std::unique_lock lock(event.mutex);
-    return event.wake.wait_until(lock, Clock::time_point(deadline), [&] { return event.stopping; });
+    const timespec until{static_cast<time_t>(deadline.count() / 1'000'000'000),
+                         static_cast<long>(deadline.count() % 1'000'000'000)};
+    // The kernel sleeps only while the flag still reads 0, so a kill just before the wait is not missed.
+    while (event.stopping.load(std::memory_order_acquire) == 0) {
+        // An absolute deadline on CLOCK_MONOTONIC, the bitset form's clock.
+        if (syscall(SYS_futex, &event.stopping, FUTEX_WAIT_BITSET_PRIVATE, 0, &until, nullptr,
+                    FUTEX_BITSET_MATCH_ANY) != 0 && errno == ETIMEDOUT)
+            return false;
+    }
+    return true;
 }
 
 // Body of an event's thread. It shares ownership of the event, so a self-killed
 // event detached from its killer still has its state until this returns.
 void RunEvent(std::shared_ptr<Event> event, nanoseconds firstDeadline)
 {
-    static_cast<void>(RaiseTimerThreadPriority());  // where refused, ordinary priority serves
     nanoseconds deadline = firstDeadline;
     while (!SleepUntilKilled(*event, deadline)) {
         event->callback(event->id, 0, event->user, 0, 0);
@@ -72,11 +81,8 @@ void RunEvent(std::shared_ptr<Event> event, nanoseconds firstDeadline)
 // (a callback killing its own event), which then ends as soon as the callback returns.
 void Stop(Event& event)
 {
-    {
-        std::lock_guard lock(event.mutex);
-        event.stopping = true;
-    }
-    event.wake.notify_one();
+    event.stopping.store(1, std::memory_order_release);
+    syscall(SYS_futex, &event.stopping, FUTEX_WAKE_PRIVATE, 1);
     if (event.thread.get_id() == std::this_thread::get_id())
         event.thread.detach();
     else
@@ -173,6 +179,7 @@ TimerEventId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, TimerCa
     } catch (const std::system_error&) {
         return 0;
     }
+    static_cast<void>(RaiseTimerThreadPriority(event->thread.native_handle()));  // where refused, ordinary serves
     service.events.emplace(event->id, event);
     return event->id;
 }
@@ -218,10 +225,10 @@ nanoseconds NextDeadline(nanoseconds previous, nanoseconds period, nanoseconds n
     return next + (behind / period + 1) * period;
 }
 
-bool RaiseTimerThreadPriority()
+bool RaiseTimerThreadPriority(std::thread::native_handle_type thread)
 {
     // The lowest real-time priority: ahead of ordinary threads, behind the system's own.
     sched_param param{};
     param.sched_priority = sched_get_priority_min(SCHED_FIFO);
-    return pthread_setschedparam(pthread_self(), SCHED_FIFO, &param) == 0;
+    return pthread_setschedparam(thread, SCHED_FIFO, &param) == 0;
 }

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <thread>
 
 using TimerResult = std::uint32_t;
 using TimerEventId = std::uint32_t;
@@ -52,5 +53,7 @@ std::chrono::nanoseconds NextDeadline(std::chrono::nanoseconds previous,
                                       std::chrono::nanoseconds period,
                                       std::chrono::nanoseconds now);
 
-// Puts the calling thread into a low real-time priority where the system allows it.
-bool RaiseTimerThreadPriority();
+// Puts `thread` into a low real-time priority where the system allows it. Its creator calls this as soon as
+// it is made: a new thread raising itself would first wait its turn among ordinary ones, milliseconds on a
+// busy machine, and its first ticks with it.
+bool RaiseTimerThreadPriority(std::thread::native_handle_type thread);

@@ -152,6 +152,32 @@ TEST(Median, TakesTheLowerMiddleOfAnUnsortedSample)
     EXPECT_EQ(bench::median({}), 0);
 }
 
+struct RatioRow {
+    std::string name;
+    std::vector<std::int64_t> numerators;
+    std::vector<std::int64_t> denominators;
+    double expected;
+};
+
+class MedianRatioTable : public ::testing::TestWithParam<RatioRow> {};
+
+TEST_P(MedianRatioTable, OfPairsMeasuredSideBySide)
+{
+    const auto& row = GetParam();
+    EXPECT_DOUBLE_EQ(bench::medianRatio(row.numerators, row.denominators), row.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MedianRatioTable,
+    ::testing::Values(RatioRow{"Empty", {}, {}, 0},
+                      // Each pair ran back to back; the ratio of the medians, 30 / 40, pairs no two runs.
+                      RatioRow{"PairsNotMedians", {10, 30, 90}, {5, 40, 60}, 1.5},
+                      RatioRow{"LowerMiddleOfAnEvenCount", {10, 20, 30, 40}, {10, 10, 10, 10}, 2},
+                      RatioRow{"AFailedRunDropsItsPair", {10, 0, 30}, {10, 10, 0}, 1},
+                      RatioRow{"OnlyWhereBothRan", {0, 50}, {20, 0}, 0},
+                      RatioRow{"TheShorterDecides", {30, 60, 99}, {10, 20}, 3}),
+    [](const auto& info) { return info.param.name; });
+
 TEST(Summarize, ReportsPercentilesAndWorstFromUnsortedInput)
 {
     const std::vector<std::int64_t> lateness{40, 10, 30, 20, 90, 25};

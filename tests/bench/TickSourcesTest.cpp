@@ -1,9 +1,12 @@
 #include "BaselineTicker.h"
+#include "RoundStarts.h"
 #include "TickLog.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 namespace {
@@ -42,6 +45,23 @@ TEST(BaselineTicker, FillsItsLogNeverWakingBeforeADeadline)
     for (std::size_t k = 0; k < ticks; ++k) {
         const std::int64_t deadline = t0 + std::int64_t(k + 1) * period;
         EXPECT_GE(log.wakes()[k], deadline) << "tick " << k + 1 << " woke " << deadline - log.wakes()[k] << " ns early";
+    }
+}
+
+// Pins the arrangement that always started the baseline first and the precision timer half a period later,
+// which read the precision timer's median at 10 ms up to 1.4 x the baseline's, the other order about 1.1 x.
+TEST(RoundStarts, TheTimersTradeTheStartAndTheMiddleOfThePeriodEveryRound)
+{
+    for (int round = 0; round < 4; ++round) {
+        const bench::RoundStarts at = bench::roundStarts(round);
+        const bench::RoundStarts next = bench::roundStarts(round + 1);
+        EXPECT_EQ(at.baseline, next.precision) << "round " << round;
+        EXPECT_EQ(at.precision, next.baseline) << "round " << round;
+        EXPECT_EQ(0.5, std::abs(at.baseline - at.precision)) << "round " << round;
+        for (const double other : {at.baseline, at.precision}) {
+            const double apart = std::abs(at.standard - other);
+            EXPECT_EQ(0.25, std::min(apart, 1 - apart)) << "round " << round << ": the standard timer";
+        }
     }
 }
 

@@ -5,7 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <csignal>
 #include <memory>
 #include <set>
 #include <string>
@@ -104,6 +110,71 @@ TEST(TimerEvents, KillWakesAThreadAsleepForALongPeriodAtOnce)
         EXPECT_EQ(0, ticks.count) << row.name;
         EXPECT_TRUE(NoThreadLeftSince(threadsBefore)) << row.name;
     }
+}
+
+// The wait is a system call of the service's own: a signal to its thread must neither tick nor end it.
+TEST(TimerEvents, SignalsToTheThreadNeitherTickNorStopIt)
+{
+    struct sigaction handler{};
+    handler.sa_handler = [](int) {};  // without SA_RESTART, so every signal interrupts the wait
+    struct sigaction previous{};
+    ASSERT_EQ(0, sigaction(SIGUSR1, &handler, &previous));
+    const std::set<std::string> threadsBefore = ThreadsBefore();
+    Ticks ticks;
+    const TimerEventId id =
+        timeSetEvent(60'000, 1, CountTick, reinterpret_cast<std::uintptr_t>(&ticks), TIME_PERIODIC);
+    ASSERT_NE(0u, id);
+    std::string thread;
+    ASSERT_TRUE(Eventually([&] {
+        const std::vector<std::string> started = ThreadsSince(threadsBefore);
+        thread = started.empty() ? std::string() : started.front();
+        return !thread.empty() && ThreadStatus(thread, "State").starts_with("S");
+    }));
+    for (int signal = 0; signal < 5; ++signal) {
+        EXPECT_EQ(0, syscall(SYS_tgkill, getpid(), std::stoi(thread), SIGUSR1));
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_TRUE(Eventually([&] { return ThreadStatus(thread, "State").starts_with("S"); }));
+    EXPECT_EQ(0, ticks.count);
+    EXPECT_EQ(TIMERR_NOERROR, timeKillEvent(id));
+    EXPECT_TRUE(NoThreadLeftSince(threadsBefore));
+    sigaction(SIGUSR1, &previous, nullptr);
+}
+
+// Pins the fault of a thread that raised its own priority once it first ran: on a busy machine it waited
+// milliseconds among ordinary threads for that, and its first ticks with it.
+TEST(TimerEvents, ThreadHasTheTimerPriorityAsSoonAsTheEventIsMade)
+{
+    const std::set<std::string> threadsBefore = ThreadsBefore();
+    // The creator holds the one core both threads may use, at a priority above the timer's, so the new
+    // thread cannot run before the check: whatever priority it has then, its creator gave it.
+    const int timerPriority = sched_get_priority_min(SCHED_FIFO);
+    const sched_param above{timerPriority + 1};
+    if (pthread_setschedparam(pthread_self(), SCHED_FIFO, &above) != 0)
+        GTEST_SKIP() << "real-time priority refused here";
+    cpu_set_t cores;
+    ASSERT_EQ(0, sched_getaffinity(0, sizeof cores, &cores));
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(sched_getcpu(), &one);
+    sched_setaffinity(0, sizeof one, &one);
+    Ticks ticks;
+    const TimerEventId id =
+        timeSetEvent(60'000, 1, CountTick, reinterpret_cast<std::uintptr_t>(&ticks), TIME_PERIODIC);
+    const std::vector<std::string> started = ThreadsSince(threadsBefore);
+    sched_param param{};
+    const int policy = started.size() == 1 && sched_getparam(std::stoi(started.front()), &param) == 0
+                           ? sched_getscheduler(std::stoi(started.front()))
+                           : -1;
+    const sched_param ordinary{0};
+    pthread_setschedparam(pthread_self(), SCHED_OTHER, &ordinary);
+    sched_setaffinity(0, sizeof cores, &cores);
+
+    ASSERT_NE(0u, id);
+    EXPECT_EQ(TIMERR_NOERROR, timeKillEvent(id));
+    EXPECT_EQ(1u, started.size());
+    EXPECT_EQ(SCHED_FIFO, policy);
+    EXPECT_EQ(timerPriority, param.sched_priority);
 }
 
 // A handler's owner frees its state as soon as the kill returns.
