@@ -88,12 +88,6 @@ void DrawScaled(TPixels& Target, const TRect& Dest, const TPixels* From, const T
 
 }  // namespace
 
-void TCanvas::TShown::DrawInto(std::uint32_t* Target) const
-{
-    for (const TDrawStep& step : Steps)
-        Draw(step, Background, Target, Width, Height);
-}
-
 TCanvas::TCanvas(std::uint32_t Background) : FBackground(Background) {}
 
 void TCanvas::CopyRect(const TRect& Dest, TCanvas* Canvas, const TRect& Source)

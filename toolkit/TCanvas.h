@@ -42,9 +42,6 @@ public:
         int Height = 0;
         std::uint32_t Background = 0;
         std::vector<TDrawStep> Steps;
-
-        // Draws the steps into Target, a buffer of Width x Height pixels.
-        void DrawInto(std::uint32_t* Target) const;
     };
 
     TCanvas(const TCanvas&) = delete;

@@ -80,7 +80,7 @@ expect_resources() {
     # Nothing to ship beside it: every DLL it imports is the system's own.
     local dlls
     dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' ')
-    [[ $dlls == 'ADVAPI32.DLL COMCTL32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WINMM.DLL ' ]] ||
+    [[ $dlls == 'ADVAPI32.DLL COMCTL32.DLL DWMAPI.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL USER32.DLL WINMM.DLL ' ]] ||
         fail "$exe imports $dlls, not only the system's DLLs"
 }
 

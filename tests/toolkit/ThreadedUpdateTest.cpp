@@ -1,5 +1,4 @@
 #include "CopySequences.h"
-#include "FrameTiming.h"
 #include "HeldPaintDevice.h"
 #include "PaintCounter.h"
 #include "Pictures.h"
@@ -336,24 +335,5 @@ INSTANTIATE_TEST_SUITE_P(Remakes, NativeWindowMadeAnew,
                 native->show();
             }}),
     [](const auto& info) { return info.param.Name; });
-
-struct FrameTime {
-    const char* name;
-    std::int64_t previous, now, next;
-};
-
-TEST(FramePacer, NextFrameKeepsTheRhythmWithoutBursts)
-{
-    constexpr std::int64_t period = 16'000;
-    const FrameTime cases[] = {
-        {"on time: one period on", 100'000, 100'000, 116'000},
-        {"a little late: the rhythm holds", 100'000, 103'000, 116'000},
-        {"late by most of a period: half a period from now", 100'000, 110'000, 118'000},
-        {"after a long idle: half a period from now", 100'000, 900'000, 908'000},
-        {"first frame", 0, 5'000'000, 5'008'000},
-    };
-    for (const FrameTime& c : cases)
-        EXPECT_EQ(NextFrameNs(c.previous, c.now, period), c.next) << c.name;
-}
 
 }  // namespace

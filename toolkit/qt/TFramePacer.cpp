@@ -1,7 +1,5 @@
 #include "TFramePacer.h"
 
-#include "FrameTiming.h"
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QScreen>
@@ -9,17 +7,21 @@
 #include <QWindow>
 
 #include <chrono>
+#include <cmath>
+#include <utility>
 
 namespace {
-
-// Well past a frame at any refresh rate, and past the 100 ms after which Qt's Wayland platform takes a
-// window whose compositor sends no frames for hidden.
-constexpr std::chrono::milliseconds LostAfter(250);
 
 std::int64_t MonotonicNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+bool Exposed(const QWindow* Window)
+{
+    // Some platforms keep a minimised window exposed, though nobody sees it.
+    return Window->isExposed() && !(Window->windowStates() & Qt::WindowMinimized);
 }
 
 }  // namespace
@@ -32,16 +34,19 @@ TFramePacer* TFramePacer::Of(QWidget* Control)
     return new TFramePacer(window);
 }
 
-TFramePacer::TFramePacer(QWidget* Window) : QObject(Window), FWindow(Window)
+TFramePacer::TFramePacer(QWidget* Window)
+    : QObject(Window), FWindow(Window),
+      FFrames({MonotonicNs, [this] { return Screen(); }, [this] { return Ask(); },
+          [this](std::int64_t AtNs) { Hold(AtNs); },
+          [this] {
+              FHoldMissed = false;
+              FHold.stop();
+          },
+          [this] { Show(); }})
 {
     FHold.setSingleShot(true);
     FHold.setTimerType(Qt::PreciseTimer);
-    connect(&FHold, &QTimer::timeout, this, &TFramePacer::Show);
-    FLost.setSingleShot(true);
-    connect(&FLost, &QTimer::timeout, this, [this] {
-        if (FRequested && !FHold.isActive() && FWatched && Exposed(FWatched))
-            Show();
-    });
+    connect(&FHold, &QTimer::timeout, this, &TFramePacer::Due);
     Window->installEventFilter(this);
 }
 
@@ -50,16 +55,12 @@ void TFramePacer::Request()
     // A window that is not on screen paints nothing: its controls take their changes at once.
     QWindow* window = FWindow->windowHandle();
     if (!FWindow->isVisible() || !window) {
-        FRequested = false;
-        FHold.stop();
-        emit Frame();
+        FFrames.TakeAtOnce();
         return;
     }
-    // A request stands until its frame is shown, unless the window it went to is gone.
-    if (FRequested && FWatched == window)
-        return;
-    FRequested = true;
-    AskOf(window);
+    if (FWatched != window)
+        AskOf(window);
+    FFrames.Request();
 }
 
 void TFramePacer::AskOf(QWindow* Window)
@@ -68,72 +69,72 @@ void TFramePacer::AskOf(QWindow* Window)
         FWatched = Window;
         Window->installEventFilter(this);
     }
-    // An exposed window is asked now; another when it is exposed.
-    FLost.stop();
-    if (Exposed(Window))
-        Ask();
+    FFrames.Ask();
 }
 
-void TFramePacer::Ask()
+bool TFramePacer::Ask()
 {
-    FWatched->requestUpdate();
-    FLost.start(LostAfter);
+    // An exposed window is asked now; another when it is exposed.
+    if (FWatched && Exposed(FWatched))
+        FWatched->requestUpdate();
+    return true;
+}
+
+void TFramePacer::Hold(std::int64_t AtNs)
+{
+    FHoldMissed = false;
+    const std::int64_t wait = AtNs - MonotonicNs();
+    FHold.start(std::chrono::milliseconds(wait > 0 ? (wait + 999'999) / 1'000'000 : 0));
+}
+
+void TFramePacer::Due()
+{
+    if (InSight())
+        FFrames.Due();
+    else
+        FHoldMissed = true;
 }
 
 bool TFramePacer::eventFilter(QObject* watched, QEvent* event)
 {
-    if (!FRequested)
-        return false;
     const QEvent::Type type = event->type();
-    // A native window made anew never answers what the one before it was asked: the request goes to the new
-    // one. A frame already held back comes without it.
+    // A native window made anew never answers what the one before it was asked.
     if (watched == FWindow) {
         QWindow* window = FWindow->windowHandle();
-        if (type == QEvent::WinIdChange && window && FWindow->internalWinId() && !FHold.isActive())
+        if (type == QEvent::WinIdChange && window && FWindow->internalWinId())
             AskOf(window);
         return false;
     }
     if (watched != FWatched)
         return false;
-    // A frame held back while the window was out of sight.
-    if ((type == QEvent::Expose || type == QEvent::WindowStateChange) && !FHold.isActive() && !FLost.isActive()
-        && Exposed(FWatched)) {
-        Ask();
+    if ((type == QEvent::Expose || type == QEvent::WindowStateChange) && InSight()) {
+        if (std::exchange(FHoldMissed, false))
+            FFrames.Due();
+        else
+            FFrames.Ask();
         return false;
     }
     // Update requests that are not ours go on to Qt, which repaints the whole window for them.
-    if (type != QEvent::UpdateRequest)
-        return false;
-    if (FHold.isActive())
-        return true;
-    const std::int64_t early = FDueNs - MonotonicNs();
-    if (early > 0)
-        FHold.start(std::chrono::milliseconds((early + 999'999) / 1'000'000));
-    else
-        Show();
-    return true;
+    return type == QEvent::UpdateRequest && FFrames.Received();
 }
 
 void TFramePacer::Show()
 {
-    FRequested = false;
-    FLost.stop();
-    FDueNs = NextFrameNs(FDueNs, MonotonicNs(), PeriodNs());
     emit Frame();
     // Paint what changed now, in one pass, rather than when Qt gets round to it.
     QEvent paint(QEvent::UpdateRequest);
     QCoreApplication::sendEvent(FWindow, &paint);
 }
 
-std::int64_t TFramePacer::PeriodNs() const
+TScreenRefresh TFramePacer::Screen() const
 {
+    // Qt gives the rate alone, in hertz.
     const QScreen* screen = FWindow->screen();
-    const qreal hz = screen && screen->refreshRate() > 0 ? screen->refreshRate() : 60.0;
-    return std::int64_t(1e9 / hz);
+    return {screen ? std::llround(screen->refreshRate() * 1000) : 0, 1000, std::nullopt};
 }
 
-bool TFramePacer::Exposed(const QWindow* Window)
+bool TFramePacer::InSight() const
 {
-    // Some platforms keep a minimised window exposed, though nobody sees it.
-    return Window->isExposed() && !(Window->windowStates() & Qt::WindowMinimized);
+    const QWindow* window = FWindow->windowHandle();
+    return FWindow->isVisible() && window && Exposed(window);
 }

@@ -1,18 +1,18 @@
 #pragma once
 
+#include "TFrameRequest.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
 
-#include <cstdint>
-
 class QWidget;
 class QWindow;
 
-// Shows the changes of a window's controls at most once per screen refresh: a control asks for a frame,
-// and Frame() tells every control to show what it has, just before the window paints them all at once.
-// A window that is not exposed makes no frames, and shows the latest as soon as it is exposed again; a
-// request follows the window to a native window made anew.
+// A window's frame request over Qt: a control asks for a frame, and Frame() tells every control to show what
+// it has, just before the window paints them all at once. The request is posted as Qt's update request, which
+// follows the compositor's frames where it has them; a window out of sight makes no frames, and shows the
+// latest as soon as it is back; a request follows the window to a native window made anew.
 // A child of the top-level widget it serves, made on first use; lives and is called on the window's thread.
 class TFramePacer : public QObject {
     Q_OBJECT
@@ -32,22 +32,19 @@ protected:
 private:
     explicit TFramePacer(QWidget* Window);
 
-    // Sends the standing request to Window, the top-level widget's native window.
+    // Watches Window, the top-level widget's native window, and sends it a request still waiting.
     void AskOf(QWindow* Window);
-    // Asks the platform for the window's next frame.
-    void Ask();
+    bool Ask();
+    void Hold(std::int64_t AtNs);
+    void Due();
     void Show();
-    std::int64_t PeriodNs() const;
-    static bool Exposed(const QWindow* Window);
+    TScreenRefresh Screen() const;
+    bool InSight() const;
 
     QWidget* FWindow;
-    // The screen's own pacing: Qt's update request, which follows the compositor's frames where it has them.
     QPointer<QWindow> FWatched;
-    bool FRequested = false;
-    // Elsewhere Qt's update request comes a few milliseconds after it is made, sooner than the screen
-    // refreshes: this holds the frame back until it is due.
     QTimer FHold;
-    std::int64_t FDueNs = 0;
-    // A platform may drop an update request: the frame then comes without it, rather than never.
-    QTimer FLost;
+    // The hold's time came while the window was out of sight: the frame waits for it to come back.
+    bool FHoldMissed = false;
+    TFrameRequest FFrames;
 };

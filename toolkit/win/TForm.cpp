@@ -1,6 +1,6 @@
 #include "TForm.h"
 
-#include "FrameTiming.h"
+#include "ScreenTiming.h"
 #include "SysUtils.h"
 #include "SystemUi.h"
 #include "TApplication.h"
@@ -8,19 +8,12 @@
 #include "TTimer.h"
 
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
 constexpr DWORD FormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD FormExStyle = WS_EX_CONTROLPARENT;
 constexpr UINT_PTR FrameTimer = 1;
-
-std::int64_t MonotonicNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // The outer size of a window whose client area is Width x Height, at the window's own density, whose frame the
 // system draws to match. Windows before 10 (1607) lack both calls, and draw every frame at the system's
@@ -42,15 +35,6 @@ SIZE OuterSize(HWND Window, int Width, int Height)
     return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
-std::int64_t RefreshPeriodNs()
-{
-    const HDC screen = GetDC(nullptr);
-    const int hz = GetDeviceCaps(screen, VREFRESH);
-    ReleaseDC(nullptr, screen);
-    // 0 and 1 stand for the hardware's default rate, which the system does not tell.
-    return 1'000'000'000 / (hz > 1 ? hz : 60);
-}
-
 }  // namespace
 
 struct TFormClass {
@@ -69,7 +53,15 @@ void RegisterFormClass()
 TForm::TForm(TComponent* Owner)
     : TComponent(Owner), FHandle(CreateWindowExW(FormExStyle, L"TForm", L"", FormStyle, CW_USEDEFAULT,
                              CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)),
-      FThread(GetCurrentThreadId())
+      FThread(GetCurrentThreadId()),
+      FFrames({ScreenClockNs, ScreenRefresh,
+          // Posted, never sent: a tick must not wait for the window's thread, which may be waiting for the tick.
+          [this] { return PostMessageW(FHandle, WM_FRAME_REQUEST, 0, 0) != FALSE; },
+          [this](std::int64_t AtNs) { HoldFrame(AtNs); }, [this] { KillTimer(FHandle, FrameTimer); },
+          [this] {
+              for (TControl* control : FControls)
+                  control->Frame();
+          }})
 {
     if (!FHandle)
         throw Exception("Cannot make a window (error " + std::to_string(GetLastError()) + ").");
@@ -127,7 +119,6 @@ void TForm::SetTabOrder(std::initializer_list<TControl*> Controls)
 void TForm::Show()
 {
     Place();
-    FPeriodNs = RefreshPeriodNs();
     ShowWindow(FHandle, SW_SHOW);
     UpdateWindow(FHandle);
     SetFocus(FirstTabStop());
@@ -143,41 +134,18 @@ void TForm::Place()
 void TForm::RequestFrame()
 {
     // A window not on screen paints nothing: on its own thread, its controls take their changes at once.
-    if (GetCurrentThreadId() == FThread && !IsWindowVisible(FHandle)) {
-        ShowFrame();
-        return;
-    }
-    // Posted, never sent: a tick must not wait for the window's thread, which may be waiting for the tick.
-    if (!FFramePosted.exchange(true))
-        PostMessageW(FHandle, WM_FRAME_REQUEST, 0, 0);
+    if (GetCurrentThreadId() == FThread && !IsWindowVisible(FHandle))
+        FFrames.TakeAtOnce();
+    else
+        FFrames.Request();
 }
 
-void TForm::FrameRequested()
+void TForm::HoldFrame(std::int64_t AtNs)
 {
-    // Cleared before the controls read their state, so a change made meanwhile posts a request of its own.
-    FFramePosted = false;
-    if (FFrameHeld)
-        return;
-    const std::int64_t early = FDueNs - MonotonicNs();
-    if (early > 0 && IsWindowVisible(FHandle)) {
-        SetTimer(FHandle, FrameTimer, UINT((early + 999'999) / 1'000'000), nullptr);
-        FFrameHeld = true;
-        return;
-    }
-    ShowFrame();
-}
-
-void TForm::ShowFrame()
-{
-    if (FFrameHeld) {
-        KillTimer(FHandle, FrameTimer);
-        FFrameHeld = false;
-    }
-    FDueNs = NextFrameNs(FDueNs, MonotonicNs(), FPeriodNs);
-    for (TControl* control : FControls)
-        control->Frame();
-    // Paint what changed now, in one pass, rather than when the queue gets round to it.
-    RedrawWindow(FHandle, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // Whole milliseconds, rounded up: a frame shown early would fall in the refresh before its own. The system's
+    // timer repeats until it is set anew or killed, which the frame request always does when it fires.
+    const std::int64_t wait = AtNs - ScreenClockNs();
+    SetTimer(FHandle, FrameTimer, UINT(wait > 0 ? (wait + 999'999) / 1'000'000 : 0), nullptr);
 }
 
 void TForm::Close()
@@ -214,7 +182,7 @@ std::intptr_t TForm::Receive(unsigned Message, std::uintptr_t WParam, std::intpt
     }
     case WM_TIMER:
         if (WParam == FrameTimer) {
-            ShowFrame();
+            FFrames.Due();
         } else {
             const auto timer = std::find_if(FTimers.begin(), FTimers.end(),
                 [WParam](const TTimer* timer) { return reinterpret_cast<UINT_PTR>(timer) == WParam; });
@@ -223,7 +191,7 @@ std::intptr_t TForm::Receive(unsigned Message, std::uintptr_t WParam, std::intpt
         }
         return 0;
     case WM_FRAME_REQUEST:
-        FrameRequested();
+        FFrames.Received();
         return 0;
     case WM_HANDLER_FAILED:
         Application->EndLoopForError();

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "Classes.h"
+#include "TFrameRequest.h"
 #include "WindowHandle.h"
 
-#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -14,8 +14,8 @@ class TTimer;
 
 // Base of the program's windows: a top-level window of a fixed client size in the button-face colour,
 // centred on the screen when shown, with neither maximise box nor sizing frame. It shows its controls'
-// changes at most once per screen refresh: RequestFrame, from any thread, posts it one message, and the
-// frame lets every control show its latest state before they paint. Lives on the window's thread; deleted
+// changes at most once per screen refresh, on the compositor's rhythm: RequestFrame, from any thread, asks
+// for a frame, in which every changed control draws its latest state. Lives on the window's thread; deleted
 // by the application that created it, or by its Owner.
 class TForm : public TComponent {
 public:
@@ -45,8 +45,7 @@ private:
 
     std::intptr_t Receive(unsigned Message, std::uintptr_t WParam, std::intptr_t LParam);
     void Place();
-    void FrameRequested();
-    void ShowFrame();
+    void HoldFrame(std::int64_t AtNs);
     void Close();
     TWindowHandle FirstTabStop() const;
 
@@ -57,9 +56,5 @@ private:
     std::vector<TControl*> FControls;
     std::vector<TTimer*> FTimers;
     TWindowHandle FFocus = nullptr;
-    // Set while a frame request is posted and not yet received: one message stands for any number.
-    std::atomic<bool> FFramePosted{false};
-    bool FFrameHeld = false;
-    std::int64_t FDueNs = 0;
-    std::int64_t FPeriodNs = 0;
+    TFrameRequest FFrames;
 };

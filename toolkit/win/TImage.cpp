@@ -72,19 +72,36 @@ void TImage::SetBounds(const TRect& Bounds)
 
 void TImage::Frame()
 {
-    if (FChanged.exchange(false))
-        InvalidateRect(Handle(), nullptr, FALSE);
+    if (!FChanged.exchange(false) || !IsWindowVisible(Handle()))
+        return;
+    // Drawn straight into the window, rather than invalidated for the system to ask for a paint: under wine
+    // the paint message's round costs the window's thread six calls to its server a frame, the draw none.
+    const HDC target = GetDC(Handle());
+    Paint(target);
+    ReleaseDC(Handle(), target);
 }
 
 void TImage::Paint(HDC__* Target)
 {
+    // Each step straight from its picture, as the system draws a bitmap, rather than composed into a frame first:
+    // one copy of the view's pixels a frame, not two.
     const TCanvas::TShown shown = FCanvas.Shown();
-    FFrame.resize(std::size_t(shown.Width) * shown.Height);
-    if (FFrame.empty())
-        return;
-    shown.DrawInto(FFrame.data());
-    BITMAPINFO format{};
-    format.bmiHeader = {sizeof(BITMAPINFOHEADER), shown.Width, -shown.Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    SetDIBitsToDevice(Target, 0, 0, DWORD(shown.Width), DWORD(shown.Height), 0, 0, 0, UINT(shown.Height),
-        FFrame.data(), &format, DIB_RGB_COLORS);
+    for (const TCanvas::TDrawStep& step : shown.Steps) {
+        const TRect& dest = step.Dest;
+        const int width = dest.Right - dest.Left, height = dest.Bottom - dest.Top;
+        if (!step.From) {
+            const RECT area{dest.Left, dest.Top, dest.Right, dest.Bottom};
+            const std::uint32_t colour = shown.Background;
+            SetDCBrushColor(Target, RGB(colour >> 16 & 0xFF, colour >> 8 & 0xFF, colour & 0xFF));
+            FillRect(Target, &area, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            continue;
+        }
+        // Given as a picture of just the rows shown, whose source row is then 0 whether the system counts rows
+        // from the top of a top-down picture or, as wine does, from its bottom.
+        const TCanvas::TPixels& from = *step.From;
+        BITMAPINFO format{};
+        format.bmiHeader = {sizeof(BITMAPINFOHEADER), from.Width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        StretchDIBits(Target, dest.Left, dest.Top, width, height, step.FromLeft, 0, width, height,
+            from.Data.data() + std::size_t(step.FromTop) * from.Width, &format, DIB_RGB_COLORS, SRCCOPY);
+    }
 }

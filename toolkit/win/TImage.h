@@ -4,9 +4,7 @@
 #include "TControl.h"
 
 #include <atomic>
-#include <cstdint>
 #include <string>
-#include <vector>
 
 struct HDC__;
 
@@ -30,6 +28,4 @@ private:
 
     TCanvas FCanvas;
     std::atomic<bool> FChanged{false};
-    // The frame being composed: the window's thread's alone.
-    std::vector<std::uint32_t> FFrame;
 };
