@@ -69,8 +69,10 @@ std::map<QString, TickRecord> recordRound(unsigned periodMs, std::size_t ticks, 
     standard.OnTimer = [&stdLog](TObject*) { stdLog.record(monotonicNs()); };
     std::optional<BaselineTicker> baseline;
 
-    // Each t0 is read just before its source starts, so a source's own set-up delay counts against it, and
-    // each source has a whole period from its start to its first deadline.
+    // Each t0 is where its source's schedule starts: the baseline's is given to it, the precision timer's is
+    // the service's own. Its set-up before the service reads the clock (the registry's entry, an allocation,
+    // a few microseconds with cold caches) would otherwise shift the whole schedule, and count as lateness of
+    // every tick. Each source has a whole period from its start to its first deadline.
     std::int64_t mmT0 = 0;
     std::int64_t baseT0 = 0;
     std::int64_t stdT0 = 0;
@@ -78,8 +80,8 @@ std::map<QString, TickRecord> recordRound(unsigned periodMs, std::size_t ticks, 
     std::vector<std::pair<double, std::function<void()>>> starts{
         {at.baseline, [&] { baseline.emplace(baseT0 = monotonicNs(), period, baseLog); }},
         {at.precision, [&] {
-             mmT0 = monotonicNs();
              mm.SetEnabled(true);
+             mmT0 = timeLatestEventStart().count();
          }}};
     if (withStandardTimer) {
         starts.emplace_back(at.standard, [&] {

@@ -95,6 +95,7 @@ struct Service {
     std::map<TimerEventId, std::shared_ptr<Event>> events;
     std::map<std::uint32_t, int> periodRequests;
     TimerEventId lastId = 0;
+    nanoseconds latestStart{};
 
     // Events still alive at exit must not outlive the code their callbacks run.
     ~Service()
@@ -164,23 +165,25 @@ TimerEventId timeSetEvent(std::uint32_t delay, std::uint32_t resolution, TimerCa
     if (!InRange(delay) || !InRange(resolution) || callback == nullptr ||
         (flags & ~TIME_KILL_SYNCHRONOUS) != (TIME_PERIODIC | TIME_CALLBACK_FUNCTION))
         return 0;
+    // The schedule starts at the call, not after the event's own making.
+    const nanoseconds start = MonotonicNow();
     auto event = std::make_shared<Event>();
     event->callback = callback;
     event->user = user;
     event->period = milliseconds(delay);
-    const nanoseconds firstDeadline = MonotonicNow() + event->period;
 
     Service& service = TheService();
     // Held while the thread starts, so a kill from its first callback sees `thread` set.
     std::lock_guard lock(service.mutex);
     event->id = service.NewId();
     try {
-        event->thread = std::thread(RunEvent, event, firstDeadline);
+        event->thread = std::thread(RunEvent, event, start + event->period);
     } catch (const std::system_error&) {
         return 0;
     }
     static_cast<void>(RaiseTimerThreadPriority(event->thread.native_handle()));  // where refused, ordinary serves
     service.events.emplace(event->id, event);
+    service.latestStart = start;
     return event->id;
 }
 
@@ -212,6 +215,13 @@ int timeLiveEvents()
     Service& service = TheService();
     std::lock_guard lock(service.mutex);
     return static_cast<int>(service.events.size());
+}
+
+nanoseconds timeLatestEventStart()
+{
+    Service& service = TheService();
+    std::lock_guard lock(service.mutex);
+    return service.latestStart;
 }
 
 nanoseconds NextDeadline(nanoseconds previous, nanoseconds period, nanoseconds now)

@@ -44,6 +44,9 @@ TimerResult timeKillEvent(TimerEventId id);
 // Outstanding begin requests for this period, and events not yet killed.
 int timePeriodRequests(std::uint32_t period);
 int timeLiveEvents();
+// When the schedule of the latest event began, on CLOCK_MONOTONIC: its ticks are due one period after it,
+// two, ... What a tick's lateness is measured against; the caller's own work before the call is not.
+std::chrono::nanoseconds timeLatestEventStart();
 
 // Deadline that follows `previous` on a grid of `period`, times on CLOCK_MONOTONIC.
 // A thread less than 10 ms (or one period, if longer) behind fires the ticks it owes

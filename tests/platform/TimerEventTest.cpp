@@ -31,6 +31,7 @@ std::set<std::string> ThreadsBefore()
 
 struct Ticks {
     std::atomic<int> count{0};
+    std::atomic<std::int64_t> firstNs{0};
     std::atomic<TimerEventId> seenId{0};
     std::atomic<int> oddArguments{0};
     TWakeupCount wakeups;
@@ -44,6 +45,8 @@ void CountTick(TimerEventId id, std::uint32_t message, std::uintptr_t user, std:
     if (message != 0 || reserved1 != 0 || reserved2 != 0)
         ++ticks->oddArguments;
     ticks->wakeups.Tick();
+    if (ticks->count == 0)
+        ticks->firstNs = std::chrono::steady_clock::now().time_since_epoch().count();
     ++ticks->count;
 }
 
@@ -60,7 +63,12 @@ TEST(TimerEvents, PeriodicTicksKeepToTheScheduleWakingOncePerTick)
         const auto start = std::chrono::steady_clock::now();
         const TimerEventId id = timeSetEvent(row.period, 1, CountTick, reinterpret_cast<std::uintptr_t>(&ticks),
                                              TIME_PERIODIC);
+        const auto made = std::chrono::steady_clock::now();
         ASSERT_NE(0u, id) << row.name;
+        // The schedule that lateness is measured against starts within the call, and no tick comes before it.
+        const std::chrono::nanoseconds scheduled = timeLatestEventStart();
+        EXPECT_LE(start.time_since_epoch(), scheduled) << row.name;
+        EXPECT_GE(made.time_since_epoch(), scheduled) << row.name;
         const bool reached = Eventually([&] { return ticks.count >= row.target; });
         EXPECT_EQ(TIMERR_NOERROR, timeKillEvent(id)) << row.name;
         const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -69,6 +77,7 @@ TEST(TimerEvents, PeriodicTicksKeepToTheScheduleWakingOncePerTick)
         // Deadlines lie on a grid from the start, and a late thread never catches up in a burst.
         const auto deadlinesPassed = elapsed / std::chrono::milliseconds(row.period);
         EXPECT_LE(ticks.count, deadlinesPassed) << row.name << " after " << elapsed / 1us << " us";
+        EXPECT_GE(ticks.firstNs, (scheduled + std::chrono::milliseconds(row.period)).count()) << row.name;
         EXPECT_EQ(id, ticks.seenId) << row.name;
         EXPECT_EQ(0, ticks.oddArguments) << row.name;
         // Pins the fault of a thread that woke every few milliseconds to look for a kill.
