@@ -122,45 +122,6 @@ TEST_P(LoadFailureTest, RaisesTheSameExceptionWhenPreloaded)
     EXPECT_EQ(message(true), message(false));
 }
 
-struct PreloadRow {
-    const char* Name;
-    // Changes the folder after the preload of BG.bmp and gives the file name to load.
-    std::function<std::string(const QTemporaryDir&, const std::string&)> Change;
-    int Width;  // of the picture loaded; 0 when the load fails
-};
-
-TEST(Preload, IsTakenOnlyByALoadOfTheSameUnchangedFile)
-{
-    const PreloadRow rows[] = {
-        {"same file", [](const QTemporaryDir&, const std::string& preloaded) { return preloaded; }, 10},
-        {"replaced",
-            [](const QTemporaryDir& folder, const std::string&) { return WriteBmp(folder, "BG.bmp", Pattern(12, 4)); },
-            12},
-        {"removed",
-            [](const QTemporaryDir&, const std::string& preloaded) {
-                QFile::remove(QString::fromStdString(preloaded));
-                return preloaded;
-            },
-            0},
-        {"another file",
-            [](const QTemporaryDir& folder, const std::string&) { return WriteBmp(folder, "other.bmp", Pattern(14, 4)); },
-            14},
-    };
-    for (const PreloadRow& row : rows) {
-        QTemporaryDir folder;
-        const std::string preloaded = WriteBmp(folder, "BG.bmp", Pattern(10, 4));
-        TBitmap::Preload(preloaded);
-        const std::string fileName = row.Change(folder, preloaded);
-        TBitmap bitmap;
-        try {
-            bitmap.LoadFromFile(fileName);
-        } catch (const Exception& error) {
-            EXPECT_EQ(row.Width, 0) << row.Name << ": " << error.Message();
-        }
-        EXPECT_EQ(bitmap.Width(), row.Width) << row.Name;
-    }
-}
-
 // Qt's reader keeps a limit of its own, 128 MB by default in some versions: the check's 256 MB must hold.
 TEST(LoadFromFile, TakesAPictureOverQtsDefaultLimitWithinTheChecks)
 {

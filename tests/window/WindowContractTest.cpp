@@ -2,6 +2,7 @@
 // layout's controls, the first frame's pixels, the scroll step, and how often frames are shown. Needs a
 // display (run under Xvfb); one application object for all cases, on the test's thread.
 
+#include "BmpFile.h"
 #include "CopySequences.h"
 #include "SmallBitmaps.h"
 #include "TApplication.h"
@@ -21,7 +22,6 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -36,33 +36,6 @@ namespace {
 std::uint32_t ColumnPixel(int x, int y)
 {
     return std::uint32_t(x & 0xff) << 16 | std::uint32_t(((x >> 8) * 40 + y) & 0xff) << 8 | std::uint32_t((y * 3) & 0xff);
-}
-
-// A 24-bit bottom-up BMP of Pixel's colours.
-void WritePicture(const std::filesystem::path& Path, int Width, int Height,
-    const std::function<std::uint32_t(int, int)>& Pixel = ColumnPixel)
-{
-    const int rowBytes = (Width * 3 + 3) / 4 * 4;
-    const std::uint32_t dataBytes = std::uint32_t(rowBytes) * Height;
-    std::vector<char> file(54 + dataBytes);
-    const auto put = [&file](std::size_t at, std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            file[at + i] = char(value >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put(2, 54 + dataBytes, 4);
-    put(10, 54, 4);
-    put(14, 40, 4);
-    put(18, std::uint32_t(Width), 4);
-    put(22, std::uint32_t(Height), 4);
-    put(26, 1, 2);
-    put(28, 24, 2);
-    put(34, dataBytes, 4);
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            put(54 + std::size_t(Height - 1 - y) * rowBytes + std::size_t(x) * 3, Pixel(x, y), 3);
-    std::ofstream(Path, std::ios::binary).write(file.data(), std::streamsize(file.size()));
 }
 
 // Runs the message loop until Done holds; false after a generous bound, never a speed check.
@@ -154,7 +127,7 @@ protected:
     {
         Width_ = Width;
         Height_ = Height;
-        WritePicture(Folder / "BG.bmp", Width, Height);
+        WriteBmpFile(Folder / "BG.bmp", Width, Height, ColumnPixel);
         Form = std::make_unique<TForm1>(nullptr);
     }
     void Show()
@@ -471,7 +444,7 @@ TEST_P(CopySequencesOnWindows, ShowWhatEagerCopiesWould)
     case SequenceEnd::Nothing:
         break;
     case SequenceEnd::SourceReloaded:
-        WritePicture(Folder / "other.bmp", 1000, 356, [](int x, int y) { return ColumnPixel(999 - x, 355 - y); });
+        WriteBmpFile(Folder / "other.bmp", 1000, 356, [](int x, int y) { return ColumnPixel(999 - x, 355 - y); });
         Form->Background->LoadFromFile("other.bmp");
         break;
     case SequenceEnd::SourceDrawnOn:
@@ -579,7 +552,7 @@ TEST_F(WindowContract, PrecisionTimerAtOneMillisecondShowsOneFramePerRefresh)
 // errors are dropped. The form made here is the application's main window for good: this runs once.
 TEST_F(WindowContract, RunEndsAtTheFirstErrorOfAHandlerOnAnotherThread)
 {
-    WritePicture(Folder / "BG.bmp", 1000, 356);
+    WriteBmpFile(Folder / "BG.bmp", 1000, 356, ColumnPixel);
     TForm1* main = nullptr;
     Application->CreateForm(main);
     std::thread tick([] {

@@ -1,4 +1,4 @@
-// makeui FORM.ui HEADER.h: writes the Ui:: class whose setupUi makes a form's controls over this backend,
+// makeui FORM.ui HEADER.h: writes the Ui:: class whose setupUi makes a form's controls over the Windows backend,
 // from the form description the Qt backend reads too. Whatever the description says that this program
 // does not know how to carry over fails the build, naming it, rather than being left out.
 

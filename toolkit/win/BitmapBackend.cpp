@@ -1,52 +1,32 @@
-#include "TBitmap.h"
+#include "BitmapBackend.h"
 
 #include "BmpCheck.h"
-#include "PictureFuture.h"
-#include "SysUtils.h"
 #include "SystemUi.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <optional>
-#include <utility>
+#include <vector>
 
-TBitmap::TBitmap() : FCanvas(0x00FFFFFF) {}
-
-namespace {
-
-struct TPictureFile {
-    std::filesystem::path Path;  // absolute
-    std::string Name;  // as the user reads it
-};
-
-TPictureFile Absolute(const std::string& FileName)
-{
-    std::error_code error;
-    std::filesystem::path path = std::filesystem::absolute(std::filesystem::path(Widen(FileName)), error);
-    if (error)
-        path = std::filesystem::path(Widen(FileName));
-    return {path, Narrow(path.wstring())};
-}
+// The fourth byte is no colour to the system's DIBs: kept zero, so that equal pictures are equal words.
+const std::uint32_t BitmapTopByte = 0;
 
 // The system's decoder, as the program's users' other programs read BMP files: into 32-bit pixels.
-TCanvas::TPicture ReadPicture(const TPictureFile& File)
+TCanvas::TPicture DecodeBmp(const std::filesystem::path& Path, const std::string& Name)
 {
-    if (const std::optional<std::string> reason = BmpFileRefusal(File.Path))
-        RefuseBitmap(File.Name, *reason);
     // The decoder trusts the header, so it gets only bytes that passed the check: read once, and checked
     // again, as the file may have changed since.
     std::error_code error;
-    const std::uintmax_t length = std::filesystem::file_size(File.Path, error);
+    const std::uintmax_t length = std::filesystem::file_size(Path, error);
     std::vector<std::uint8_t> bytes(error ? 0 : std::min<std::uintmax_t>(length, BmpFileLimit + 1));
-    std::ifstream in(File.Path, std::ios::binary);
+    std::ifstream in(Path, std::ios::binary);
     in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
     bytes.resize(std::size_t(in.gcount()));
     if (const std::optional<std::string> reason = BmpRefusal(bytes, bytes.size()))
-        RefuseBitmap(File.Name, *reason);
+        RefuseBitmap(Name, *reason);
 
     // The header with its masks and palette, aligned as the system reads it: at most a V5 header, three
     // masks and 256 colours, which the check has found within the file.
@@ -78,60 +58,26 @@ TCanvas::TPicture ReadPicture(const TPictureFile& File)
                             : 0;
     GdiFlush();
     if (rows == picture->Height)
-        // The fourth byte is no colour: kept zero, so that equal pictures are equal words.
         for (std::size_t i = 0; i < picture->Data.size(); ++i)
-            picture->Data[i] = static_cast<const std::uint32_t*>(bits)[i] & 0x00FFFFFF;
+            picture->Data[i] = (static_cast<const std::uint32_t*>(bits)[i] & 0x00FFFFFF) | BitmapTopByte;
     DeleteDC(memory);
     if (bitmap)
         DeleteObject(bitmap);
     if (rows != picture->Height)
-        RefuseBitmap(File.Name, UnreadableBmp("the system's decoder refused it"));
+        RefuseBitmap(Name, UnreadableBmp("the system's decoder refused it"));
     return picture;
 }
 
-// What tells a file apart from another put in its place between a preload and the load that takes it.
-struct TFileStamp {
-    std::filesystem::path Path;
-    std::uintmax_t Size;
-    std::filesystem::file_time_type Modified;
-    bool operator==(const TFileStamp&) const = default;
-};
-
-TFileStamp StampOf(const std::filesystem::path& Path)
+std::int64_t FileChangeTime(const std::filesystem::path& Path)
 {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(Path, error);
-    return {Path, error ? 0 : size, std::filesystem::last_write_time(Path, error)};
-}
-
-TPictureFuture<TCanvas::TPicture, TFileStamp> Preloaded;
-
-}  // namespace
-
-void TBitmap::Preload(const std::string& FileName)
-{
-    const TPictureFile file = Absolute(FileName);
-    Preloaded.Start(StampOf(file.Path), [file] { return ReadPicture(file); });
-}
-
-void TBitmap::LoadFromFile(const std::string& FileName)
-{
-    const TPictureFile file = Absolute(FileName);
-    std::optional<TCanvas::TPicture> preloaded = Preloaded.Take(StampOf(file.Path));
-    FCanvas.SetPicture(preloaded ? std::move(*preloaded) : ReadPicture(file));
-}
-
-int TBitmap::Width() const
-{
-    return FCanvas.Width();
-}
-
-int TBitmap::Height() const
-{
-    return FCanvas.Height();
-}
-
-TCanvas* TBitmap::Canvas()
-{
-    return &FCanvas;
+    // Its attributes only, whoever else has it open; a folder too.
+    const HANDLE file = CreateFileW(Path.c_str(), FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    FILE_BASIC_INFO basic{};
+    const bool known = GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic);
+    CloseHandle(file);
+    return known ? basic.ChangeTime.QuadPart : 0;
 }
