@@ -29,7 +29,7 @@ std::uint32_t Field(std::span<const std::uint8_t> Head, std::size_t At, int Byte
 
 // The decoders trust the header's sizes and read as far as it says (wine's faulted on a 20000 x 20000
 // header over a small file): what it claims must lie within the file.
-std::optional<std::string> BmpRefusal(std::span<const std::uint8_t> Head, std::uint64_t Length)
+std::optional<std::string> BmpRefusal(std::span<const std::uint8_t> Head, std::uint64_t Length, TBmpPixels* Pixels)
 {
     // What the caller could not give, the file does not hold.
     if (Head.size() < BmpHeadBytes)
@@ -97,6 +97,11 @@ std::optional<std::string> BmpRefusal(std::span<const std::uint8_t> Head, std::u
     if (Length > BmpFileLimit)
         return UnreadableBmp("a file of " + std::to_string(Length) + " bytes, more than any picture within "
             + std::to_string(BmpLimitMb) + " MB needs");
+    if (Pixels) {
+        const std::uint64_t claimed = rle ? Field(Head, 34, 4) : 0, present = Length - pixels;
+        *Pixels = {int(width), int(rows), std::size_t(pixels),
+            std::size_t(rle ? (claimed == 0 || claimed > present ? present : claimed) : 0)};
+    }
     return std::nullopt;
 }
 

@@ -19,9 +19,21 @@ inline constexpr std::uint64_t BmpLimitMb = 256;
 // The longest file that a picture within the limit needs; longer ones are refused unread.
 inline constexpr std::uint64_t BmpFileLimit = BmpLimitMb * 1024 * 1024 + BmpHeadBytes;
 
+// Where a file that may go to a decoder keeps its pixels, as a decoder that trusts the header must be told.
+struct TBmpPixels {
+    int Width = 0;
+    int Height = 0;  // rows, whichever way they are stored
+    std::size_t Offset = 0;  // from the file's start
+    // Compressed pixels end where their stream says: the bytes it may take, the header's count where the file
+    // holds that many, else up to the file's end. 0 for uncompressed rows, which the file holds whole.
+    std::size_t CompressedBytes = 0;
+};
+
 // Why a file of Length bytes, whose first min(Length, BmpHeadBytes) bytes are Head, may not go to a decoder,
-// worded as the error message's REASON; nothing when it may. A shorter Head ends the file.
-std::optional<std::string> BmpRefusal(std::span<const std::uint8_t> Head, std::uint64_t Length);
+// worded as the error message's REASON; nothing when it may, and then its pixels' place in Pixels, if given.
+// A shorter Head ends the file.
+std::optional<std::string> BmpRefusal(
+    std::span<const std::uint8_t> Head, std::uint64_t Length, TBmpPixels* Pixels = nullptr);
 
 // The same for the file at Path, after what kind of file it is and whether it may be read.
 std::optional<std::string> BmpFileRefusal(const std::filesystem::path& Path);

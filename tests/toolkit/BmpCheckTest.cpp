@@ -9,6 +9,8 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -141,6 +143,27 @@ TEST(BmpRefusal, DecidesFromTheHeadAlone)
     // Fewer bytes than the file's start are all the file there is.
     EXPECT_EQ(BmpRefusal(std::span(whole).first(40), whole.size()).value_or("accepted"),
         "it is not a readable BMP picture (the header reaches past the end of the file)");
+}
+
+// What a decoder that trusts the header is told: the rows however they are stored, and a compressed stream
+// no longer than the file holds, whatever the header claims.
+TEST(BmpRefusal, TellsTheDecoderWhereThePixelsAre)
+{
+    const Picture topDown{.Width = 900, .Height = -400};
+    TBmpPixels pixels;
+    ASSERT_EQ(BmpRefusal(Head(topDown, WholeLength(topDown)), WholeLength(topDown), &pixels), std::nullopt);
+    EXPECT_EQ(std::tuple(pixels.Width, pixels.Height, pixels.Offset, pixels.CompressedBytes),
+        std::tuple(900, 400, std::size_t(54), std::size_t(0)));
+
+    const Picture rle{.Bits = 8, .Compression = 1, .Colours = 256};
+    const std::uint64_t length = PixelOffset(rle) + 100;
+    for (const auto& [claimed, told] : {std::pair{0u, 100u}, std::pair{60u, 60u}, std::pair{101u, 100u}}) {
+        Bytes head = Head(rle, length);
+        Put(head, 34, claimed);
+        ASSERT_EQ(BmpRefusal(head, length, &pixels), std::nullopt);
+        EXPECT_EQ(pixels.CompressedBytes, told) << "claimed " << claimed;
+        EXPECT_EQ(pixels.Offset, PixelOffset(rle));
+    }
 }
 
 }  // namespace

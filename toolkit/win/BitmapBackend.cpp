@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <optional>
@@ -25,28 +24,20 @@ TCanvas::TPicture DecodeBmp(const std::filesystem::path& Path, const std::string
     std::ifstream in(Path, std::ios::binary);
     in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
     bytes.resize(std::size_t(in.gcount()));
-    if (const std::optional<std::string> reason = BmpRefusal(bytes, bytes.size()))
+    TBmpPixels pixels;
+    if (const std::optional<std::string> reason = BmpRefusal(bytes, bytes.size(), &pixels))
         RefuseBitmap(Name, *reason);
 
     // The header with its masks and palette, aligned as the system reads it: at most a V5 header, three
     // masks and 256 colours, which the check has found within the file.
-    std::uint32_t headerBytes = 0, pixelOffset = 0;
-    std::memcpy(&headerBytes, bytes.data() + 14, sizeof headerBytes);
-    std::memcpy(&pixelOffset, bytes.data() + 10, sizeof pixelOffset);
     std::array<std::uint32_t, (124 + 12 + 256 * 4) / 4> header{};
     std::memcpy(header.data(), bytes.data() + 14, std::min(bytes.size() - 14, sizeof header));
     auto* format = reinterpret_cast<BITMAPINFO*>(header.data());
-    const bool core = headerBytes == sizeof(BITMAPCOREHEADER);
-    const auto* coreHeader = reinterpret_cast<const BITMAPCOREHEADER*>(format);
-    // Compressed pixels end where the file ends, whatever the header says: the decoder reads no further.
-    if (!core && (format->bmiHeader.biCompression == BI_RLE8 || format->bmiHeader.biCompression == BI_RLE4)) {
-        const DWORD present = DWORD(bytes.size() - pixelOffset);
-        if (format->bmiHeader.biSizeImage == 0 || format->bmiHeader.biSizeImage > present)
-            format->bmiHeader.biSizeImage = present;
-    }
+    if (pixels.CompressedBytes)
+        format->bmiHeader.biSizeImage = DWORD(pixels.CompressedBytes);
     auto picture = std::make_shared<TCanvas::TPixels>();
-    picture->Width = core ? coreHeader->bcWidth : format->bmiHeader.biWidth;
-    picture->Height = core ? coreHeader->bcHeight : std::abs(format->bmiHeader.biHeight);
+    picture->Width = pixels.Width;
+    picture->Height = pixels.Height;
     picture->Data.resize(std::size_t(picture->Width) * picture->Height);
     BITMAPINFO target{};
     target.bmiHeader = {sizeof(BITMAPINFOHEADER), picture->Width, -picture->Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -54,7 +45,7 @@ TCanvas::TPicture DecodeBmp(const std::filesystem::path& Path, const std::string
     const HBITMAP bitmap = CreateDIBSection(nullptr, &target, DIB_RGB_COLORS, &bits, nullptr, 0);
     const HDC memory = CreateCompatibleDC(nullptr);
     const int rows = bitmap ? SetDIBits(memory, bitmap, 0, UINT(picture->Height),
-                                  bytes.data() + pixelOffset, format, DIB_RGB_COLORS)
+                                  bytes.data() + pixels.Offset, format, DIB_RGB_COLORS)
                             : 0;
     GdiFlush();
     if (rows == picture->Height)
