@@ -28,3 +28,9 @@ std::int64_t TicksToNs(std::int64_t Ticks, std::int64_t PerSecond)
 {
     return std::int64_t(FloorDiv(Wide(Ticks) * NsPerSecond, PerSecond));
 }
+
+unsigned WholeMsUntil(std::int64_t AtNs, std::int64_t Now)
+{
+    const std::int64_t wait = AtNs - Now;
+    return unsigned(wait > 0 ? (wait + 999'999) / 1'000'000 : 0);
+}

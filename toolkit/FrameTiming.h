@@ -18,3 +18,7 @@ std::int64_t NextRefreshNs(const TScreenRefresh& Screen, std::int64_t Phase, std
 
 // Ticks of a clock PerSecond ticks a second, in nanoseconds, without overflow for any tick count.
 std::int64_t TicksToNs(std::int64_t Ticks, std::int64_t PerSecond);
+
+// The whole milliseconds a system timer must wait from Now for AtNs, rounded up: a frame shown early would fall
+// in the refresh before its own. 0 for a time past.
+unsigned WholeMsUntil(std::int64_t AtNs, std::int64_t Now);

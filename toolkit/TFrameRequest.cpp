@@ -16,6 +16,10 @@ TFrameRequest::TFrameRequest(THooks Hooks) : F(std::move(Hooks)), FOwner(std::th
 
 void TFrameRequest::Request()
 {
+    if (std::this_thread::get_id() == FOwner && !F.OnScreen()) {
+        TakeAtOnce();
+        return;
+    }
     TState state = FState.load();
     for (;;) {
         if (state == TState::Armed) {

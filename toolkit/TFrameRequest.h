@@ -24,21 +24,22 @@ public:
         std::function<void()> Release;
         // Every changed control shows its latest state, and the window paints them in one pass.
         std::function<void()> Frame;
+        // Whether the window is on screen now; asked on the window's thread.
+        std::function<bool()> OnScreen;
     };
 
     explicit TFrameRequest(THooks Hooks);
     TFrameRequest(const TFrameRequest&) = delete;
     TFrameRequest& operator=(const TFrameRequest&) = delete;
 
-    // Any thread; never waits for the window's thread.
+    // Any thread; never waits for the window's thread. On that thread, a window not on screen paints nothing:
+    // its controls take the change at once.
     void Request();
     // The post arrived: true when a request was waiting for it, which is then shown or held until due.
     bool Received();
     void Due();
     // Posts a request still waiting anew: to a native window made anew, or to one back in sight.
     void Ask();
-    // A window that is not on screen: its controls take their changes now, and it paints nothing.
-    void TakeAtOnce();
 
 private:
     // Idle: nothing asked for. Posted: a post is on its way to the window's thread. Held: a change waits for
@@ -46,6 +47,7 @@ private:
     // a steady stream of changes costs one wake-up of the window's thread a frame, and none of the others.
     enum class TState { Idle, Posted, Held, Armed };
 
+    void TakeAtOnce();
     void Post();
     void Show();
 

@@ -79,6 +79,7 @@ struct SimulatedWindow {
     std::int64_t Now = 0;
     int Posts = 0, FailingPosts = 0;
     bool PostsGetLost = false;
+    bool OnScreen = true;
     std::multiset<std::int64_t> Arrivals;
     std::optional<std::int64_t> HoldFires, HeldFor;
     std::vector<std::int64_t> Shown;
@@ -98,7 +99,7 @@ struct SimulatedWindow {
             HeldFor = AtNs;
             HoldFires = Now + (std::max<std::int64_t>(AtNs - Now, 0) + Ms - 1) / Ms * Ms + Late(2 * Ms);
         },
-        [this] { HoldFires.reset(); }, [this] { Shown.push_back(Now); }}};
+        [this] { HoldFires.reset(); }, [this] { Shown.push_back(Now); }, [this] { return OnScreen; }}};
 };
 
 struct ScreenCase {
@@ -191,7 +192,9 @@ INSTANTIATE_TEST_SUITE_P(Requests, RequestSequence,
             [](SimulatedWindow& w) {
                 // Taken at once while hidden, and shown again before the next refresh.
                 FirstFrame(w);
-                w.Frames.TakeAtOnce();
+                w.OnScreen = false;
+                w.Frames.Request();
+                w.OnScreen = true;
                 w.Frames.Request();
                 w.Run(2 * Ms);
                 for (int tick = 0; tick < 10; ++tick)
@@ -249,7 +252,8 @@ TEST(FrameRequestThreads, TheLastChangeOfManyThreadsIsShown)
             woken.notify_one();
             return true;
         },
-        [&](std::int64_t AtNs) { holdAt = AtNs; }, [&] { holdAt.reset(); }, [&] { shown = latest.load(); }}};
+        [&](std::int64_t AtNs) { holdAt = AtNs; }, [&] { holdAt.reset(); }, [&] { shown = latest.load(); },
+        [] { return true; }}};
 
     constexpr int Changes = 4 * 5000;
     std::vector<std::thread> changers;

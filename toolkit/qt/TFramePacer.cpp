@@ -42,7 +42,7 @@ TFramePacer::TFramePacer(QWidget* Window)
               FHoldMissed = false;
               FHold.stop();
           },
-          [this] { Show(); }})
+          [this] { Show(); }, [this] { return FWindow->isVisible() && FWindow->windowHandle(); }})
 {
     FHold.setSingleShot(true);
     FHold.setTimerType(Qt::PreciseTimer);
@@ -52,13 +52,8 @@ TFramePacer::TFramePacer(QWidget* Window)
 
 void TFramePacer::Request()
 {
-    // A window that is not on screen paints nothing: its controls take their changes at once.
     QWindow* window = FWindow->windowHandle();
-    if (!FWindow->isVisible() || !window) {
-        FFrames.TakeAtOnce();
-        return;
-    }
-    if (FWatched != window)
+    if (window && FWatched != window)
         AskOf(window);
     FFrames.Request();
 }
@@ -83,8 +78,7 @@ bool TFramePacer::Ask()
 void TFramePacer::Hold(std::int64_t AtNs)
 {
     FHoldMissed = false;
-    const std::int64_t wait = AtNs - MonotonicNs();
-    FHold.start(std::chrono::milliseconds(wait > 0 ? (wait + 999'999) / 1'000'000 : 0));
+    FHold.start(std::chrono::milliseconds(WholeMsUntil(AtNs, MonotonicNs())));
 }
 
 void TFramePacer::Due()

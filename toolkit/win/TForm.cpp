@@ -53,7 +53,6 @@ void RegisterFormClass()
 TForm::TForm(TComponent* Owner)
     : TComponent(Owner), FHandle(CreateWindowExW(FormExStyle, L"TForm", L"", FormStyle, CW_USEDEFAULT,
                              CW_USEDEFAULT, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)),
-      FThread(GetCurrentThreadId()),
       FFrames({ScreenClockNs, ScreenRefresh,
           // Posted, never sent: a tick must not wait for the window's thread, which may be waiting for the tick.
           [this] { return PostMessageW(FHandle, WM_FRAME_REQUEST, 0, 0) != FALSE; },
@@ -61,7 +60,8 @@ TForm::TForm(TComponent* Owner)
           [this] {
               for (TControl* control : FControls)
                   control->Frame();
-          }})
+          },
+          [this] { return IsWindowVisible(FHandle) != FALSE; }})
 {
     if (!FHandle)
         throw Exception("Cannot make a window (error " + std::to_string(GetLastError()) + ").");
@@ -133,19 +133,13 @@ void TForm::Place()
 
 void TForm::RequestFrame()
 {
-    // A window not on screen paints nothing: on its own thread, its controls take their changes at once.
-    if (GetCurrentThreadId() == FThread && !IsWindowVisible(FHandle))
-        FFrames.TakeAtOnce();
-    else
-        FFrames.Request();
+    FFrames.Request();
 }
 
 void TForm::HoldFrame(std::int64_t AtNs)
 {
-    // Whole milliseconds, rounded up: a frame shown early would fall in the refresh before its own. The system's
-    // timer repeats until it is set anew or killed, which the frame request always does when it fires.
-    const std::int64_t wait = AtNs - ScreenClockNs();
-    SetTimer(FHandle, FrameTimer, UINT(wait > 0 ? (wait + 999'999) / 1'000'000 : 0), nullptr);
+    // The system's timer repeats until it is set anew or killed, which the frame request always does when it fires.
+    SetTimer(FHandle, FrameTimer, WholeMsUntil(AtNs, ScreenClockNs()), nullptr);
 }
 
 void TForm::Close()

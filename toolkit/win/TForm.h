@@ -50,7 +50,6 @@ private:
     TWindowHandle FirstTabStop() const;
 
     TWindowHandle FHandle;
-    unsigned long FThread;
     int FClientWidth = 0;
     int FClientHeight = 0;
     std::vector<TControl*> FControls;
