@@ -3,6 +3,7 @@
 // does not know how to carry over fails the build, naming it, rather than being left out.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -312,8 +313,9 @@ Rect RectValue(const Element& Property)
     if (value.Width <= 0 || value.Height <= 0)
         throw Fault(rect.Path + ": " + std::to_string(value.Width) + " x " + std::to_string(value.Height)
                     + " is no size");
-    constexpr int most = std::numeric_limits<int>::max();
-    if (value.Width > most - value.X || value.Height > most - value.Y)
+    // Reckoned wide: a control may start left of or above the form.
+    constexpr std::int64_t most = std::numeric_limits<int>::max();
+    if (std::int64_t(value.X) + value.Width > most || std::int64_t(value.Y) + value.Height > most)
         throw Fault(rect.Path + ": reaches past the last coordinate");
     return value;
 }
